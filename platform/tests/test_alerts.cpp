@@ -1,0 +1,96 @@
+#include "qt/message_box_alerts.h"
+#include "testing/scripted_alerts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+QString str(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+// Answers the next modal box by running `answer` on it once it is shown.
+void whenShown(std::function<void(QMessageBox*)> answer) {
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [answer, poll] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && box->isVisible())
+            answer(box);
+        else
+            QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+QAbstractButton* buttonTitled(QMessageBox* box, const QString& title) {
+    for (QAbstractButton* button : box->buttons()) {
+        if (button->text() == title)
+            return button;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST(MessageBoxAlerts, ShowsTheTextsAndAnswersTheButtonClicked) {
+    MessageBoxAlerts alerts;
+    const Alert alert{AlertStyle::Critical,
+                      str("The archive is unreadable."),
+                      str("It was kept aside."),
+                      {str("Quit"), str("Cancel"), str("Open")}};
+    QString shownText, shownInfo;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenShown([&](QMessageBox* box) {
+        shownText = box->text();
+        shownInfo = box->informativeText();
+        icon = box->icon();
+        buttonTitled(box, str("Open"))->click();
+    });
+    EXPECT_EQ(alerts.runModal(alert), AlertResponse::Third);
+    EXPECT_EQ(shownText, alert.messageText);
+    EXPECT_EQ(shownInfo, alert.informativeText);
+    EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+TEST(MessageBoxAlerts, ReturnPicksTheFirstButtonAndEscapeTheSecond) {
+    MessageBoxAlerts alerts;
+    const Alert alert{AlertStyle::Warning, str("Save changes?"), {}, {str("Save"), str("Cancel")}};
+    whenShown([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+    EXPECT_EQ(alerts.runModal(alert), AlertResponse::First);
+    whenShown([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_EQ(alerts.runModal(alert), AlertResponse::Second);
+}
+
+TEST(MessageBoxAlerts, AnAlertWithoutButtonsOffersOk) {
+    MessageBoxAlerts alerts;
+    QStringList titles;
+    whenShown([&](QMessageBox* box) {
+        for (QAbstractButton* button : box->buttons())
+            titles << button->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_EQ(alerts.runModal(Alert{AlertStyle::Informational, str("Done."), {}, {}}),
+              AlertResponse::First);
+    EXPECT_EQ(titles, QStringList{str("OK")});
+}
+
+TEST(ScriptedAlerts, AnswersFromTheScriptThenWithTheDefaultAndRecordsEverything) {
+    doubles::ScriptedAlerts alerts;
+    alerts.answers = {AlertResponse::Second};
+    EXPECT_EQ(alerts.runModal({AlertStyle::Warning, str("one"), str("info"), {}}),
+              AlertResponse::Second);
+    EXPECT_EQ(alerts.runModal({AlertStyle::Warning, str("two"), {}, {}}), AlertResponse::First);
+    alerts.beep();
+    ASSERT_EQ(alerts.shown.size(), 2u);
+    EXPECT_EQ(alerts.shown[0].informativeText, str("info"));
+    EXPECT_EQ(alerts.shown[1].messageText, str("two"));
+    EXPECT_EQ(alerts.beeps, 1);
+}
