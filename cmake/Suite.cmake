@@ -46,3 +46,19 @@ function(suite_add_test)
         set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${T_ENV}")
     endif()
 endfunction()
+
+# suite_add_program(<Name> SOURCES <files> LIBS <libs> [RESOURCES <folder>])
+# One deliverable, built into build/bin/<Name> and installed into bin/. RESOURCES
+# names the program's source folder ("voltaro"); its resources/ are installed
+# where platform::Resources finds them, share/notebook-suite/<folder>.
+function(suite_add_program name)
+    cmake_parse_arguments(P "" "RESOURCES" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${P_SOURCES})
+    suite_target_defaults(${name})
+    target_link_libraries(${name} PRIVATE ${P_LIBS})
+    install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    if(P_RESOURCES)
+        install(DIRECTORY ${PROJECT_SOURCE_DIR}/${P_RESOURCES}/resources/
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/notebook-suite/${P_RESOURCES})
+    endif()
+endfunction()
