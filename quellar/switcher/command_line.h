@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+
+namespace quellar {
+
+/// The daemon's whole configuration and state, under its historical names.
+struct SwitcherState {
+    static constexpr std::uint32_t kTableSize = 30;
+
+    std::uint32_t ValA[kTableSize] = {};    ///< adapter table, packed settings, lowest first
+    std::uint32_t ValB[kTableSize] = {};    ///< battery table
+    std::uint32_t NoA = 0, NoB = 0;         ///< entries filled in each table
+    std::uint32_t Y = 0, X = 0;             ///< present index in ValA, ValB
+    bool Batt = false;                      ///< running on battery
+    std::uint32_t lLimit = 25, uLimit = 75; ///< battery load limits, percent
+    std::uint32_t LLimit = 0, ULimit = 0;   ///< adapter load limits; 0 = not given
+    std::uint32_t tLimit = 0, TLimit = 0;   ///< battery, adapter temperature limits; 0 = none
+    std::int32_t sTime = 20, STime = 20;    ///< battery, adapter samples per second
+    std::int32_t delay = 0;                 ///< microseconds slept between samples
+    std::int32_t timerps = 0;               ///< samples between two power-source checks
+};
+
+enum class CommandLine {
+    Run,          ///< configuration complete: start sampling
+    PrintUsage,   ///< print kUsage to standard error, exit 0
+    PrintVersion, ///< print kVersion to standard error, exit 0
+    EmptyTable,   ///< a table is empty: exit 1 without a word
+};
+
+inline constexpr const char kUsage[] =
+    "usage: QuellarSwitcher [-a XXXX:YYYY (F/V adapter settings maximum 12)] [-b XXXX:YYYY (F/V "
+    "battery settings maximum 12)] [-l XX:YY (CPU limits lower:upper)]\n[-t XX (using "
+    "temperature limit)] [-i x (x = samples/s, between 1 and 50)]\n";
+inline constexpr const char kVersion[] = "QuellarSwitcher version 1.0\n";
+
+/// Parses the options "va:b:i:l:t:I:L:T:" into `state` and resolves the adapter side's
+/// defaults. Options are read up to the first argument that is not one; -v and a bad option
+/// end parsing at once. Allocates nothing.
+CommandLine parseCommandLine(int argc, char* const argv[], SwitcherState& state);
+
+/// Appends the numbers of a colon-separated list to a table, up to its 30 entries.
+void appendList(const char* list, std::uint32_t* table, std::uint32_t& count);
+/// Reads "lower:upper" into two load limits.
+void getLimits(const char* argument, std::uint32_t& lower, std::uint32_t& upper);
+/// Sets a temperature limit once; a repeated option is ignored.
+void getTLimit(const char* argument, std::uint32_t& limit);
+
+} // namespace quellar

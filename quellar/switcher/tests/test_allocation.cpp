@@ -1,0 +1,74 @@
+// Counts every allocation of the process, to show that a pass of the sampling loop makes none.
+
+#include "common/simulated_driver_entries.h"
+#include "switcher/switcher.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+extern "C" void* __libc_malloc(std::size_t);
+extern "C" void* __libc_calloc(std::size_t, std::size_t);
+extern "C" void* __libc_realloc(void*, std::size_t);
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+extern "C" void* malloc(std::size_t size) {
+    ++allocations;
+    return __libc_malloc(size);
+}
+extern "C" void* calloc(std::size_t count, std::size_t size) {
+    ++allocations;
+    return __libc_calloc(count, size);
+}
+extern "C" void* realloc(void* pointer, std::size_t size) {
+    ++allocations;
+    return __libc_realloc(pointer, size);
+}
+
+using namespace quellar;
+namespace fs = std::filesystem;
+
+TEST(SamplingLoop, APassAllocatesNothing) {
+    char pattern[] = "/tmp/quellar-alloc-XXXXXX";
+    const fs::path root = ::mkdtemp(pattern);
+    ::setenv("HW_ROOT", root.c_str(), 1);
+    fs::create_directories(root / "proc");
+    std::ofstream(root / "proc/stat") << "cpu 900 0 0 100 0 0 0 0 0 0\n";
+    std::string problem;
+    ASSERT_TRUE(SimulatedDriverEntries::create((root / "cpu").string(), problem));
+
+    SimulatedDriverEntries driver((root / "cpu").string());
+    ProcStatLoadSource load;
+    SysfsPowerSource power;
+    SwitcherState state;
+    char arg0[] = "QuellarSwitcher", a[] = "-a", aList[] = "100:200:300", b[] = "-b",
+         bList[] = "10:20", t[] = "-t", limit[] = "60", i[] = "-i", rate[] = "50";
+    char* argv[] = {arg0, a, aList, b, bList, t, limit, i, rate, nullptr};
+    ASSERT_EQ(parseCommandLine(9, argv, state), CommandLine::Run);
+    Switcher switcher(state, driver, load, power);
+    switcher.start();
+
+    // Passes between two power-source checks (every 150 at 50 a second): first cool with a
+    // high load, stepping up, then over the temperature limit, stepping down.
+    long before = allocations;
+    for (int pass = 0; pass < 60; ++pass)
+        switcher.sample();
+    EXPECT_EQ(allocations - before, 0);
+    EXPECT_EQ(state.Y, 2u);
+
+    std::ofstream(root / "cpu" / kTemperatureEntry) << "75\n";
+    before = allocations;
+    for (int pass = 0; pass < 60; ++pass)
+        switcher.sample();
+    EXPECT_EQ(allocations - before, 0);
+    EXPECT_TRUE(switcher.overheated());
+    EXPECT_EQ(state.Y, 0u);
+
+    ::unsetenv("HW_ROOT");
+    fs::remove_all(root);
+}
