@@ -1,0 +1,26 @@
+#include "dump_archive.h"
+
+#include "model/repository.h"
+
+#include "core/file_io.h"
+#include "core/property_list.h"
+
+namespace vantir {
+
+platform::Expected<QByteArray> dumpArchive(const QString& path) {
+    const auto bytes = platform::readFile(path);
+    if (!bytes)
+        return platform::Error{bytes.error()};
+    auto archive = parseArchive(*bytes);
+    if (!archive)
+        return platform::Error{QStringLiteral("cannot read %1: %2").arg(path, archive.error())};
+    RepositoryServices services;
+    services.mode = LoadMode::Inspect;
+    VNTRepository repository(services);
+    repository.adopt(*archive);
+    for (const VNTTriggerLayer& layer : repository.layersOfFirstRemote())
+        layer.checkOSDBDuplicates(nullptr);
+    return platform::writeXmlPropertyList(Value(repository.libraries()));
+}
+
+} // namespace vantir
