@@ -1,9 +1,8 @@
 #include "dump_archive.h"
 
-#include "model/repository.h"
-
 #include "core/file_io.h"
 #include "core/property_list.h"
+#include "model/repository.h"
 
 namespace vantir {
 

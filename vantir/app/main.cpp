@@ -1,18 +1,17 @@
 // The Vantir program. For now it loads (and upgrades) the archive of actions, checks it, and
 // looks for a newer version; `--dump-archive` shows an archive as the program reads it.
 
+#include "core/event_loop_clock.h"
+#include "core/log.h"
 #include "dump_archive.h"
+#include "model/repository.h"
 #include "preferences.h"
+#include "qt/message_box_alerts.h"
 #include "qt_file_panels.h"
 #include "timed_alert_panel.h"
 #include "version.h"
 #include "version_check.h"
 #include "version_checker.h"
-
-#include "core/event_loop_clock.h"
-#include "core/log.h"
-#include "model/repository.h"
-#include "qt/message_box_alerts.h"
 
 #include <QApplication>
 #include <QCoreApplication>

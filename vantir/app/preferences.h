@@ -18,7 +18,8 @@ qint64 integerForKey(const platform::Defaults& defaults, const QString& key, qin
 /// The defaults key holding the address of the server that serves the version description,
 /// and its default. The document is "<address>/Vantir/version.xml".
 inline const QString kVersionCheckServerKey = QStringLiteral("VersionCheckServer");
-inline const QString kDefaultVersionCheckServer = QStringLiteral("https://notebook-suite.example.org");
+inline const QString kDefaultVersionCheckServer =
+    QStringLiteral("https://notebook-suite.example.org");
 
 /// Registers the program's table of default settings (as answers for absent keys, never
 /// written).

@@ -3,7 +3,7 @@
 #include "localized.h"
 
 #include <QApplication>
-#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -35,22 +35,27 @@ TimedAlertPanel::TimedAlertPanel(platform::Clock& clock, const TimedAlert& alert
     message->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(message);
 
-    auto* buttons = new QDialogButtonBox(this);
+    // The buttons as alert panels place them: other on the left, then alternate, default on
+    // the right.
+    auto* buttons = new QHBoxLayout;
     // Four blanks keep room for the countdown, so the button does not grow as it counts.
-    m_defaultButton = buttons->addButton(m_defaultTitle + QStringLiteral("    "),
-                                         QDialogButtonBox::AcceptRole);
+    m_defaultButton = new QPushButton(m_defaultTitle + QStringLiteral("    "), this);
     m_defaultButton->setDefault(true);
     connect(m_defaultButton, &QPushButton::clicked, this, [this] { finish(kAlertDefaultReturn); });
+    if (!alert.otherButton.isEmpty()) {
+        m_otherButton = new QPushButton(alert.otherButton, this);
+        connect(m_otherButton, &QPushButton::clicked, this, [this] { finish(kAlertOtherReturn); });
+        buttons->addWidget(m_otherButton);
+    }
+    buttons->addStretch();
     if (!alert.alternateButton.isEmpty()) {
-        m_alternateButton = buttons->addButton(alert.alternateButton, QDialogButtonBox::RejectRole);
+        m_alternateButton = new QPushButton(alert.alternateButton, this);
         connect(m_alternateButton, &QPushButton::clicked, this,
                 [this] { finish(kAlertAlternateReturn); });
+        buttons->addWidget(m_alternateButton);
     }
-    if (!alert.otherButton.isEmpty()) {
-        m_otherButton = buttons->addButton(alert.otherButton, QDialogButtonBox::ResetRole);
-        connect(m_otherButton, &QPushButton::clicked, this, [this] { finish(kAlertOtherReturn); });
-    }
-    layout->addWidget(buttons);
+    buttons->addWidget(m_defaultButton);
+    layout->addLayout(buttons);
     m_start = m_clock.now();
     tick();
 }
@@ -103,10 +108,9 @@ int DialogTimedAlerts::runTimedAlert(const TimedAlert& alert) {
 }
 
 int runTimedAlertFunction(platform::Clock& clock) {
-    return VNTRunTimedAlertPanel(clock, QStringLiteral("Title"),
-                                 QStringLiteral("This is a timed message (%@)"),
-                                 QStringLiteral("OK"), {}, QStringLiteral("Other"), 5,
-                                 {QStringLiteral("This is it")});
+    return VNTRunTimedAlertPanel(
+        clock, QStringLiteral("Title"), QStringLiteral("This is a timed message (%@)"),
+        QStringLiteral("OK"), {}, QStringLiteral("Other"), 5, {QStringLiteral("This is it")});
 }
 
 } // namespace vantir

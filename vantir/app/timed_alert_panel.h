@@ -1,8 +1,7 @@
 #pragma once
 
-#include "timed_alerts.h"
-
 #include "core/clock.h"
+#include "timed_alerts.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -1,10 +1,9 @@
 #include "version_check.h"
 
+#include "core/property_list.h"
 #include "localized.h"
 #include "preferences.h"
 #include "version.h"
-
-#include "core/property_list.h"
 
 namespace vantir {
 
@@ -58,8 +57,9 @@ bool offerNewerVersion(QByteArrayView document, const platform::StringsTable& st
         return false;
     TimedAlert alert;
     alert.title = localized(strings, QStringLiteral("A new version of Vantir is available!"));
-    alert.message = formatted(localized(strings, QStringLiteral("Release Info for version %@:\n\n%@\n")),
-                              {description->versionName, description->notes});
+    alert.message =
+        formatted(localized(strings, QStringLiteral("Release Info for version %@:\n\n%@\n")),
+                  {description->versionName, description->notes});
     alert.defaultButton = QStringLiteral("Download Later");
     alert.alternateButton = QStringLiteral("Visit Download Site");
     alert.otherButton = QStringLiteral("More Info Online");

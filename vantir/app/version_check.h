@@ -1,9 +1,8 @@
 #pragma once
 
-#include "timed_alerts.h"
-
 #include "core/defaults.h"
 #include "core/resources.h"
+#include "timed_alerts.h"
 
 #include <QByteArrayView>
 #include <QUrl>

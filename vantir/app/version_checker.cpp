@@ -1,9 +1,8 @@
 #include "version_checker.h"
 
+#include "core/log.h"
 #include "localized.h"
 #include "version_check.h"
-
-#include "core/log.h"
 
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -25,20 +24,18 @@ void VersionChecker::checkVersionOnline(const QUrl& address, std::function<void(
                          QNetworkRequest::AlwaysNetwork);
     request.setTransferTimeout(kTimeoutMilliseconds);
     QNetworkReply* reply = m_network.get(request);
-    QObject::connect(reply, &QNetworkReply::finished, reply,
-                     [this, reply, finished = std::move(finished)] {
-                         reply->deleteLater();
-                         if (reply->error() != QNetworkReply::NoError) {
-                             platform::log(
-                                 QStringLiteral("didFailWithError: %1").arg(reply->errorString()));
-                         } else {
-                             // The whole document, parsed in memory once it has arrived.
-                             offerNewerVersion(reply->readAll(), vantirStrings(), m_alerts,
-                                               m_openURL);
-                         }
-                         if (finished)
-                             finished();
-                     });
+    QObject::connect(
+        reply, &QNetworkReply::finished, reply, [this, reply, finished = std::move(finished)] {
+            reply->deleteLater();
+            if (reply->error() != QNetworkReply::NoError) {
+                platform::log(QStringLiteral("didFailWithError: %1").arg(reply->errorString()));
+            } else {
+                // The whole document, parsed in memory once it has arrived.
+                offerNewerVersion(reply->readAll(), vantirStrings(), m_alerts, m_openURL);
+            }
+            if (finished)
+                finished();
+        });
 }
 
 } // namespace vantir

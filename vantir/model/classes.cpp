@@ -1,13 +1,12 @@
 #include "classes.h"
 
-#include "collections.h"
-#include "repository.h"
-
 #include "app/preferences.h"
+#include "collections.h"
 #include "core/alerts.h"
 #include "core/event_loop_clock.h"
 #include "core/log.h"
 #include "core/notification_center.h"
+#include "repository.h"
 
 #include <QUuid>
 
@@ -107,14 +106,15 @@ bool isNumber(const Value& value) {
            value.type() == Value::Type::Boolean;
 }
 
-void setDefaults(const VNTMutableDictionary& self, std::initializer_list<std::pair<const char*, Value>> values) {
+void setDefaults(const VNTMutableDictionary& self,
+                 std::initializer_list<std::pair<const char*, Value>> values) {
     for (const auto& [key, value] : values)
         self.setStoredObject(value, QString::fromLatin1(key));
 }
 
 void registerActionClasses() {
-    RecordClass& action = addRecordClass(QStringLiteral("VNTAction"),
-                                         QStringLiteral("VNTMutableDictionary"));
+    RecordClass& action =
+        addRecordClass(QStringLiteral("VNTAction"), QStringLiteral("VNTMutableDictionary"));
     action.initialise = [](const VNTMutableDictionary& self) {
         const VNTAction newAction(self);
         newAction.setStoredObject(VNTAction::generatedUUID(), kUUID);
@@ -148,11 +148,10 @@ void registerActionClasses() {
                            {"delayTime", 0},
                            {"useFlashMode", false}});
     };
-    keystroke.getters.insert(QStringLiteral("privateReactivateEnabled"),
-                             [](const VNTMutableDictionary& self) {
-                                 return Value(!self.stringForKey(QStringLiteral("appName"))
-                                                   .isEmpty());
-                             });
+    keystroke.getters.insert(
+        QStringLiteral("privateReactivateEnabled"), [](const VNTMutableDictionary& self) {
+            return Value(!self.stringForKey(QStringLiteral("appName")).isEmpty());
+        });
     VNTAction::setKindInfo(keystroke.name, QStringLiteral("New Keystroke"),
                            QStringLiteral("IconSmallKS.png"));
 
@@ -236,21 +235,19 @@ void registerRemoteClasses() {
                                          return Value("<unknown action>");
                                      return Value(action.name());
                                  });
-    triggerAction.getters.insert(QStringLiteral("privateAssignedItem"),
-                                 [](const VNTMutableDictionary& self) {
-                                     return VNTTriggerAction(self).action().value();
+    triggerAction.getters.insert(
+        QStringLiteral("privateAssignedItem"),
+        [](const VNTMutableDictionary& self) { return VNTTriggerAction(self).action().value(); });
+    triggerAction.setters.insert(QStringLiteral("setPrivateAssignedItem:"),
+                                 [](const VNTMutableDictionary& self, const Value& value) {
+                                     const VNTAction action(VNTMutableDictionary::of(value));
+                                     if (!action)
+                                         return;
+                                     self.setStoredObject(action.uuid(), kUUID);
+                                     self.setStoredObject(action.name(), QStringLiteral("title"));
+                                     platform::NotificationCenter::defaultCenter().post(
+                                         QStringLiteral("SetTriggerAction"), action.identity());
                                  });
-    triggerAction.setters.insert(
-        QStringLiteral("setPrivateAssignedItem:"),
-        [](const VNTMutableDictionary& self, const Value& value) {
-            const VNTAction action(VNTMutableDictionary::of(value));
-            if (!action)
-                return;
-            self.setStoredObject(action.uuid(), kUUID);
-            self.setStoredObject(action.name(), QStringLiteral("title"));
-            platform::NotificationCenter::defaultCenter().post(QStringLiteral("SetTriggerAction"),
-                                                               action.identity());
-        });
     const auto libraryParentOf = [](const Value& object) -> Value {
         VNTRepository* repository = VNTRepository::sharedRepository();
         if (!repository || object.isNone())
@@ -259,18 +256,19 @@ void registerRemoteClasses() {
     };
     triggerAction.getters.insert(QStringLiteral("privateAssignedGroup"),
                                  [libraryParentOf](const VNTMutableDictionary& self) {
-                                     return libraryParentOf(VNTTriggerAction(self).action().value());
+                                     return libraryParentOf(
+                                         VNTTriggerAction(self).action().value());
                                  });
     triggerAction.setters.insert(QStringLiteral("setPrivateAssignedGroup:"),
                                  [](const VNTMutableDictionary& self, const Value& group) {
                                      self.silentlySetObject(firstObject(group[kChilds].toArray()),
                                                             QStringLiteral("assignedItem"));
                                  });
-    triggerAction.getters.insert(
-        QStringLiteral("privateAssignedApplication"),
-        [libraryParentOf](const VNTMutableDictionary& self) {
-            return libraryParentOf(self.objectForKey(QStringLiteral("assignedGroup")));
-        });
+    triggerAction.getters.insert(QStringLiteral("privateAssignedApplication"),
+                                 [libraryParentOf](const VNTMutableDictionary& self) {
+                                     return libraryParentOf(
+                                         self.objectForKey(QStringLiteral("assignedGroup")));
+                                 });
     triggerAction.setters.insert(QStringLiteral("setPrivateAssignedApplication:"),
                                  [](const VNTMutableDictionary& self, const Value& application) {
                                      self.silentlySetObject(
@@ -294,22 +292,35 @@ int osdbForARBE(qint64 arbe) {
     constexpr qint64 single = 0x100, hold = 0x400, doubleClick = 0x800;
     qint64 code = arbe & ~(single | hold);
     switch (code) {
-    case 1: return 1;
-    case 2: return 2;
-    case 4: return 3;
-    case 16: return 4;
-    case 8: return 5;
-    case 32: return 6;
-    default: break;
+    case 1:
+        return 1;
+    case 2:
+        return 2;
+    case 4:
+        return 3;
+    case 16:
+        return 4;
+    case 8:
+        return 5;
+    case 32:
+        return 6;
+    default:
+        break;
     }
     code &= ~doubleClick;
     switch (code) {
-    case 1: return 23;
-    case 4: return 60;
-    case 8: return 20;
-    case 16: return 80;
-    case 32: return 40;
-    default: return 0;
+    case 1:
+        return 23;
+    case 4:
+        return 60;
+    case 8:
+        return 20;
+    case 16:
+        return 80;
+    case 32:
+        return 40;
+    default:
+        return 0;
     }
 }
 
@@ -356,7 +367,8 @@ void VNTAction::registerWithUUID() const {
     const QString key = uuid();
     auto it = registry().find(key);
     if (it != registry().end())
-        platform::log(QStringLiteral("UUID already there: %1\nAction: %2").arg(key, describe(value())));
+        platform::log(
+            QStringLiteral("UUID already there: %1\nAction: %2").arg(key, describe(value())));
     registry().insert(key, bindings());
 }
 
@@ -409,9 +421,8 @@ bool VNTAction::removeUser(const VNTTriggerAction& user) const {
     if (isNull() || user.isNull())
         return false;
     auto& users = transientOf(bindings()).users;
-    return std::erase_if(users, [&](const auto& existing) {
-               return existing.lock() == user.bindings();
-           }) > 0;
+    return std::erase_if(
+               users, [&](const auto& existing) { return existing.lock() == user.bindings(); }) > 0;
 }
 
 std::vector<VNTTriggerAction> VNTAction::users() const {
@@ -502,7 +513,8 @@ int VNTTriggerLayer::checkOSDBDuplicates(platform::Alerts* alerts) const {
         return 0;
     if (alerts) {
         alerts->runModal(platform::Alert{
-            platform::AlertStyle::Warning, QStringLiteral("Vantir Alert"),
+            platform::AlertStyle::Warning,
+            QStringLiteral("Vantir Alert"),
             QStringLiteral("I found duplicate OSD button descriptions on Layer '%1' which has lead "
                            "to malfunction.\nThese will be removed to ensure Vantir's integrity."
                            "\n\nPlease save your archive to make this cleanup permanent.")

@@ -126,8 +126,7 @@ void removeBuriedObject(const Value& container, const Value& object) {
         std::erase_if(*dictionary, [&](const auto& entry) {
             const Value& item = entry.second;
             // Only containers are buried objects; equal scalars under other keys stay.
-            return (item.type() == Value::Type::Array ||
-                    item.type() == Value::Type::Dictionary) &&
+            return (item.type() == Value::Type::Array || item.type() == Value::Type::Dictionary) &&
                    item.isSameObject(object);
         });
         for (const auto& entry : *dictionary)

@@ -43,7 +43,8 @@ bool containsString(const ArrayRef& list, const QString& string);
 /// Index of the first string element equal to `string`, or -1; other elements are skipped.
 int indexOfString(const ArrayRef& list, const QString& string);
 /// A new list of each element's answer to `message`.
-ArrayRef objectsPerformedBy(const ArrayRef& list, const std::function<Value(const Value&)>& message);
+ArrayRef objectsPerformedBy(const ArrayRef& list,
+                            const std::function<Value(const Value&)>& message);
 
 /// `string` with its first character upper-cased and the rest unchanged.
 QString firstCapitalizedString(const QString& string);

@@ -2,7 +2,6 @@
 
 #include "classes.h"
 #include "collections.h"
-
 #include "core/notification_center.h"
 
 #include <cassert>
@@ -236,9 +235,9 @@ QString describe(const Value& value) {
             const bool nested =
                 item.type() == Value::Type::Array || item.type() == Value::Type::Dictionary;
             parts.append(QStringLiteral("%1 = %2").arg(
-                key, nested ? QStringLiteral("(%1)").arg(QLatin1String(platform::typeName(
-                                  item.type())))
-                            : describe(item)));
+                key,
+                nested ? QStringLiteral("(%1)").arg(QLatin1String(platform::typeName(item.type())))
+                       : describe(item)));
         }
         return QLatin1Char('{') + parts.join(QStringLiteral("; ")) + QLatin1Char('}');
     }

@@ -1,9 +1,8 @@
 #include "repository.h"
 
-#include "collections.h"
-
 #include "app/localized.h"
 #include "app/preferences.h"
+#include "collections.h"
 #include "core/alerts.h"
 #include "core/file_io.h"
 #include "core/log.h"
@@ -30,7 +29,8 @@ DictionaryRef emptyArchive() {
 }
 
 QString userDesktopFolder() {
-    const auto answer = platform::runProgram(QStringLiteral("xdg-user-dir"), {QStringLiteral("DESKTOP")});
+    const auto answer =
+        platform::runProgram(QStringLiteral("xdg-user-dir"), {QStringLiteral("DESKTOP")});
     if (answer && answer->exitStatus == 0) {
         const QString folder = QString::fromUtf8(answer->standardOutput).trimmed();
         if (!folder.isEmpty())
@@ -52,9 +52,9 @@ platform::Expected<DictionaryRef> parseArchive(QByteArrayView bytes) {
     for (const QString& key : {kLibrary, kRemotes}) {
         auto it = archive->find(key);
         if (it != archive->end() && it->second.type() != Value::Type::Array)
-            return platform::Error{QStringLiteral("the archive's \"%1\" is a %2, not a list")
-                                       .arg(key, QLatin1String(platform::typeName(
-                                                     it->second.type())))};
+            return platform::Error{
+                QStringLiteral("the archive's \"%1\" is a %2, not a list")
+                    .arg(key, QLatin1String(platform::typeName(it->second.type())))};
     }
     return archive;
 }
@@ -118,8 +118,8 @@ std::vector<VNTTriggerLayer> VNTRepository::layersOfFirstRemote() const {
 
 DictionaryRef VNTRepository::readUserArchive(const QString& path) {
     auto bytes = platform::readFile(path);
-    auto archive = bytes ? parseArchive(*bytes) : platform::Expected<DictionaryRef>(
-                                                      platform::Error{bytes.error()});
+    auto archive = bytes ? parseArchive(*bytes)
+                         : platform::Expected<DictionaryRef>(platform::Error{bytes.error()});
     if (archive)
         return *archive;
     platform::log(QStringLiteral("cannot load the archive %1: %2").arg(path, archive.error()));
@@ -155,15 +155,16 @@ LoadOutcome VNTRepository::load() {
     } else {
         QString path = m_services.defaultArchivePath;
         if (path.isEmpty())
-            path = vantirResources().pathForResource(QStringLiteral("archive"),
-                                                     QStringLiteral("xml"));
+            path =
+                vantirResources().pathForResource(QStringLiteral("archive"), QStringLiteral("xml"));
         auto bytes = platform::readFile(path);
         auto parsed = bytes ? parseArchive(*bytes)
                             : platform::Expected<DictionaryRef>(platform::Error{bytes.error()});
         if (parsed)
             archive = *parsed;
         else
-            platform::log(QStringLiteral("cannot load the default archive: %1").arg(parsed.error()));
+            platform::log(
+                QStringLiteral("cannot load the default archive: %1").arg(parsed.error()));
     }
     if (!archive) {
         // An empty archive has nothing to upgrade: it is not offered for upgrading, and so not
@@ -201,7 +202,8 @@ LoadOutcome VNTRepository::adopt(DictionaryRef archive) {
             platform::AlertResponse answer = platform::AlertResponse::First;
             if (m_services.alerts)
                 answer = m_services.alerts->runModal(platform::Alert{
-                    platform::AlertStyle::Warning, kAlertTitle,
+                    platform::AlertStyle::Warning,
+                    kAlertTitle,
                     QStringLiteral("Your archive of actions has to be updated. Would you like to "
                                    "create a backup file on your Desktop?"),
                     {QStringLiteral("Create Backup"), QStringLiteral("Just Upgrade"),
@@ -279,7 +281,8 @@ bool VNTRepository::exportOfType(const Value& item, const QString& type) {
     request.title = QStringLiteral("Export");
     request.fileTypes = {QStringLiteral("vnta")};
     request.allowsOtherFileTypes = true;
-    request.directory = Preferences::stringForKey(QStringLiteral("ExportDirectory"), QDir::homePath());
+    request.directory =
+        Preferences::stringForKey(QStringLiteral("ExportDirectory"), QDir::homePath());
     request.fileName = item[QStringLiteral("name")].toString();
     const std::optional<QString> path = m_services.panels->runSavePanel(request);
     if (!path)
@@ -302,7 +305,8 @@ Value VNTRepository::importObjectGetType(QString* type) {
     FilePanelRequest request;
     request.title = QStringLiteral("Import");
     request.fileTypes = {QStringLiteral("vnta"), QStringLiteral("xml"), QStringLiteral("plist")};
-    request.directory = Preferences::stringForKey(QStringLiteral("ImportDirectory"), QDir::homePath());
+    request.directory =
+        Preferences::stringForKey(QStringLiteral("ImportDirectory"), QDir::homePath());
     const std::optional<QString> path =
         m_services.panels ? m_services.panels->runOpenPanel(request) : std::nullopt;
     if (!path)
@@ -362,7 +366,8 @@ Value VNTRepository::importObjectGetType(QString* type) {
 }
 
 VNTTriggerLayer VNTRepository::newLayerFromTemplate() {
-    const QString path = vantirResources().pathForResource(QStringLiteral("layer"), QStringLiteral("xml"));
+    const QString path =
+        vantirResources().pathForResource(QStringLiteral("layer"), QStringLiteral("xml"));
     auto bytes = platform::readFile(path);
     auto root = bytes ? platform::readPropertyList(*bytes)
                       : platform::Expected<Value>(platform::Error{bytes.error()});

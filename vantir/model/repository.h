@@ -1,9 +1,8 @@
 #pragma once
 
 #include "classes.h"
-#include "file_panels.h"
-
 #include "core/expected.h"
+#include "file_panels.h"
 
 #include <QByteArrayView>
 

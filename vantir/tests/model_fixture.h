@@ -7,9 +7,8 @@
 
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <deque>
+#include <gtest/gtest.h>
 
 namespace vantir::testing {
 

@@ -33,7 +33,7 @@ ProgramRun vantir(const QStringList& arguments) {
     process.start(qEnvironmentVariable("VANTIR_PROGRAM"), arguments);
     EXPECT_TRUE(process.waitForFinished(30000));
     return ProgramRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-               process.readAllStandardOutput(), process.readAllStandardError()};
+                      process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 QString fixture(const char* name) {
@@ -63,8 +63,8 @@ TEST(DumpArchive, DropsDuplicateButtonsSilently) {
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const auto archive = platform::readPropertyList(run.out);
     ASSERT_TRUE(archive);
-    EXPECT_EQ((*archive)[str("Remotes")].at(0)[str("childs")].at(0)[str("childs")].toArray()->size(),
-              3u);
+    EXPECT_EQ(
+        (*archive)[str("Remotes")].at(0)[str("childs")].at(0)[str("childs")].toArray()->size(), 3u);
 }
 
 TEST(DumpArchive, UnreadableFilesGiveOneLineAndStatusOne) {

@@ -2,7 +2,6 @@
 #include "app/preferences.h"
 #include "app/version.h"
 #include "app/version_check.h"
-
 #include "core/log.h"
 
 #include <QTemporaryDir>
@@ -94,8 +93,7 @@ TEST(Version, NumbersAndText) {
     EXPECT_EQ(Version::minorVersion(), 9);
     EXPECT_EQ(Version::buildVersion(), 30);
     EXPECT_EQ(Version::releaseDate(), QDate(2007, 11, 6));
-    EXPECT_EQ(Version::versionString(),
-              str("Version 0.99 beta 20 (build 30) released 2007/11/06"));
+    EXPECT_EQ(Version::versionString(), str("Version 0.99 beta 20 (build 30) released 2007/11/06"));
     EXPECT_EQ(formatted(str("%@ and %@ at 100%%"), {str("a")}), str("a and  at 100%"));
 }
 

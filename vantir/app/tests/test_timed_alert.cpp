@@ -1,5 +1,4 @@
 #include "app/timed_alert_panel.h"
-
 #include "testing/manual_clock.h"
 
 #include <QPushButton>
@@ -26,8 +25,8 @@ void screenshot(QWidget& widget, const char* name) {
 
 TEST(TimedAlert, DefaultButtonCountsDownAndClosesTheAlert) {
     platform::doubles::ManualClock clock;
-    TimedAlertPanel panel(clock, TimedAlert{str("Vantir Alert"), str("Ten seconds to go."),
-                                            str("OK"), {}, {}, 10});
+    TimedAlertPanel panel(
+        clock, TimedAlert{str("Vantir Alert"), str("Ten seconds to go."), str("OK"), {}, {}, 10});
     panel.show();
     EXPECT_EQ(panel.defaultButton()->text(), str("OK (10)"));
     EXPECT_EQ(panel.alternateButton(), nullptr);
@@ -52,9 +51,12 @@ TEST(TimedAlert, DefaultButtonCountsDownAndClosesTheAlert) {
 
 TEST(TimedAlert, ButtonsAnswerTheirCodesAndAModalRunEndsByItself) {
     platform::doubles::ManualClock clock;
-    const TimedAlert alert{str("A new version of Vantir is available!"), str("Notes"),
-                           str("Download Later"), str("Visit Download Site"),
-                           str("More Info Online"), 20};
+    const TimedAlert alert{str("A new version of Vantir is available!"),
+                           str("Notes"),
+                           str("Download Later"),
+                           str("Visit Download Site"),
+                           str("More Info Online"),
+                           20};
     {
         TimedAlertPanel panel(clock, alert);
         panel.show();

@@ -3,7 +3,6 @@
 #include "app/preferences.h"
 #include "app/version_check.h"
 #include "app/version_checker.h"
-
 #include "core/log.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,5 @@
-#include "model_fixture.h"
-
 #include "model/collections.h"
+#include "model_fixture.h"
 
 using namespace vantir;
 using namespace vantir::testing;
@@ -21,7 +20,8 @@ TEST_F(CollectionsTest, RestorationReplacesListElementsButNotDictionaryValues) {
     const Value nested = record("VNTTriggerLayer", {{str("name"), "inside a value"}});
     const Value plainClass = record("VNTNoSuchClass");
     const Value noClass = record(nullptr, {{str("name"), "bare"}});
-    const Value section = record("VNTTriggerSection", {{str("childs"), Value::newArray({noClass})}});
+    const Value section =
+        record("VNTTriggerSection", {{str("childs"), Value::newArray({noClass})}});
     const Value list = Value::newArray({section, plainClass, str("text"), nested});
     const Value holder = record("VNTRemote", {{str("extra"), nested}, {str("childs"), list}});
     const Value top = Value::newArray({holder});
@@ -48,8 +48,8 @@ TEST_F(CollectionsTest, RestorationReplacesListElementsButNotDictionaryValues) {
 }
 
 TEST_F(CollectionsTest, RestoredActionsRegisterUnderTheirStoredUUID) {
-    const Value list = Value::newArray(
-        {record("VNTAMouse", {{str("uuid"), "STORED"}, {str("name"), "Mine"}})});
+    const Value list =
+        Value::newArray({record("VNTAMouse", {{str("uuid"), "STORED"}, {str("name"), "Mine"}})});
     poseVNTAClasses(list);
     EXPECT_EQ(VNTAction::allActions().size(), 1) << "the fresh UUID is given back";
     const VNTAction action = VNTAction::actionWithUUID(str("STORED"));
@@ -63,7 +63,8 @@ TEST_F(CollectionsTest, RestoredActionsRegisterUnderTheirStoredUUID) {
 TEST_F(CollectionsTest, LookupsCompareIdentityNotContent) {
     const Value twinA = record("VNTAKeystroke", {{str("name"), "twin"}});
     const Value twinB = record("VNTAKeystroke", {{str("name"), "twin"}});
-    const Value group = record("VNTMutableDictionary", {{str("childs"), Value::newArray({twinA, twinB})}});
+    const Value group =
+        record("VNTMutableDictionary", {{str("childs"), Value::newArray({twinA, twinB})}});
     const Value emptyGroup = record("VNTMutableDictionary", {{str("childs"), Value::newArray()}});
     const Value application =
         record("VNTMutableDictionary", {{str("childs"), Value::newArray({emptyGroup, group})}});

@@ -1,9 +1,7 @@
-#include "model_fixture.h"
-
-#include "model/collections.h"
-
 #include "core/file_io.h"
 #include "core/property_list.h"
+#include "model/collections.h"
+#include "model_fixture.h"
 
 #include <QDir>
 
@@ -20,15 +18,16 @@ protected:
         repository->load();
     }
     Value group() const {
-        return VNTMutableDictionary::of(repository->library()->at(0)).arrayForKey(str("childs"))->at(0);
+        return VNTMutableDictionary::of(repository->library()->at(0))
+            .arrayForKey(str("childs"))
+            ->at(0);
     }
     /// Writes an exported group holding the actions `uuids` (fresh keystrokes).
     QString exportedGroup(const char* file, const QStringList& uuids) {
         Array actions;
         for (const QString& uuid : uuids)
-            actions.push_back(Value::newDictionary({{str("class"), "VNTAKeystroke"},
-                                                    {str("uuid"), uuid},
-                                                    {str("name"), uuid}}));
+            actions.push_back(Value::newDictionary(
+                {{str("class"), "VNTAKeystroke"}, {str("uuid"), uuid}, {str("name"), uuid}}));
         const Value item = Value::newDictionary({{str("class"), "VNTMutableDictionary"},
                                                  {str("name"), "Imported"},
                                                  {str("childs"), Value::newArray(actions)}});
@@ -54,7 +53,8 @@ TEST_F(ImportExportTest, ExportWritesTheItemAndRemembersTheFolder) {
     EXPECT_EQ(panels.asked[0].directory, QDir::homePath());
     EXPECT_EQ(panels.asked[0].fileName, str("Kinds"));
 
-    const Value written = *platform::readPropertyList(*platform::readFile(folder() + str("/out/Kinds.vnta")));
+    const Value written =
+        *platform::readPropertyList(*platform::readFile(folder() + str("/out/Kinds.vnta")));
     EXPECT_EQ(written[str("Object")], item);
     EXPECT_EQ(written[str("Type")], Value("Group"));
     EXPECT_EQ(written[str("Version")], Value(30));
@@ -78,8 +78,7 @@ TEST_F(ImportExportTest, ExportedItemImportsIntoAnotherLibrary) {
     EXPECT_EQ(item, group());
     EXPECT_TRUE(alerts.shown.empty());
     EXPECT_EQ(panels.asked.back().title, str("Import"));
-    EXPECT_EQ(panels.asked.back().fileTypes,
-              (QStringList{str("vnta"), str("xml"), str("plist")}));
+    EXPECT_EQ(panels.asked.back().fileTypes, (QStringList{str("vnta"), str("xml"), str("plist")}));
     EXPECT_EQ(defaults->stringForKey(str("ImportDirectory")), folder());
     const VNTAction imported = VNTAction::actionWithUUID(str("M"));
     ASSERT_TRUE(imported);

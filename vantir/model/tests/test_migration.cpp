@@ -1,9 +1,7 @@
-#include "model_fixture.h"
-
-#include "model/collections.h"
-
 #include "core/file_io.h"
 #include "core/property_list.h"
+#include "model/collections.h"
+#include "model_fixture.h"
 
 #include <QFile>
 
@@ -45,9 +43,9 @@ TEST_F(MigrationTest, Build16AsksConvertsBacksUpAndSaves) {
     const VNTTriggerLayer layer = repository->layersOfFirstRemote().at(0);
     EXPECT_EQ(layer.className(), str("VNTTriggerLayer"));
     EXPECT_EQ(osdbsOf(layer), (QList<qint64>{5, 23, 0}));
-    for (const char* line : {"found arbe 264, replaced with osdb 5",
-                             "found arbe 2049, replaced with osdb 23",
-                             "found arbe 2050, replaced with osdb 0"})
+    for (const char* line :
+         {"found arbe 264, replaced with osdb 5", "found arbe 2049, replaced with osdb 23",
+          "found arbe 2050, replaced with osdb 0"})
         EXPECT_TRUE(logged(str(line))) << line;
     for (const Value& trigger : *layer.triggers())
         EXPECT_TRUE(trigger[str("arbe")].isNone());
@@ -134,7 +132,8 @@ TEST_F(MigrationTest, Build18MovesSectionKeysInMemoryWithoutAsking) {
 
     const VNTMutableDictionary bare = VNTMutableDictionary::of(repository->library()->at(0));
     EXPECT_EQ(bare.className(), str("VNTMutableDictionary")) << "no class: a generic record";
-    const VNTMutableDictionary unknown = VNTMutableDictionary::of(bare.arrayForKey(str("childs"))->at(0));
+    const VNTMutableDictionary unknown =
+        VNTMutableDictionary::of(bare.arrayForKey(str("childs"))->at(0));
     EXPECT_EQ(unknown.className(), str("VNTFancyGroup"));
     EXPECT_EQ(unknown.recordClass(), nullptr) << "an unknown class stays a plain dictionary";
 

@@ -1,8 +1,6 @@
-#include "model_fixture.h"
-
-#include "model/collections.h"
-
 #include "core/notification_center.h"
+#include "model/collections.h"
+#include "model_fixture.h"
 
 using namespace vantir;
 using namespace vantir::testing;
@@ -98,7 +96,8 @@ TEST_F(RecordTest, VirtualKeysOfTheClassTree) {
     EXPECT_EQ(script.objectForKey(str("scriptAsData")), Value(QByteArray("echo hi")));
 
     // A trigger's lists appear, stored, on first read.
-    const VNTMutableDictionary trigger = VNTMutableDictionary::newInstance(str("VNTTriggerAppleRemote"));
+    const VNTMutableDictionary trigger =
+        VNTMutableDictionary::newInstance(str("VNTTriggerAppleRemote"));
     EXPECT_TRUE(trigger.storedObjectForKey(str("childs")).isNone());
     ASSERT_TRUE(trigger.arrayForKey(str("childs")));
     EXPECT_TRUE(trigger.arrayForKey(str("repeatChilds")));
@@ -117,9 +116,10 @@ TEST_F(RecordTest, TriggerActionFollowsItsActionByUUID) {
     const VNTAction first(VNTMutableDictionary::newInstance(str("VNTAKeystroke")));
     const VNTAction second(VNTMutableDictionary::newInstance(str("VNTAMouse")));
     first.setObject(str("Copy"), str("name"));
-    const Value group = Value::newDictionary(
-        {{str("class"), "VNTMutableDictionary"}, {str("name"), "Edit"},
-         {str("childs"), Value::newArray({first.value(), second.value()})}});
+    const Value group =
+        Value::newDictionary({{str("class"), "VNTMutableDictionary"},
+                              {str("name"), "Edit"},
+                              {str("childs"), Value::newArray({first.value(), second.value()})}});
     const Value application = Value::newDictionary(
         {{str("class"), "VNTMutableDictionary"}, {str("childs"), Value::newArray({group})}});
     repository->library()->push_back(application);
@@ -153,8 +153,8 @@ TEST_F(RecordTest, RegistryKeepsTheNewerActionAndLogsTheClash) {
     newer.registerWithUUID();
     EXPECT_TRUE(VNTAction::actionWithUUID(older.uuid()).isSameObject(newer));
     ASSERT_FALSE(logLines.isEmpty());
-    EXPECT_TRUE(logLines.last().startsWith(str("UUID already there: ") + older.uuid() +
-                                           str("\nAction: ")));
+    EXPECT_TRUE(
+        logLines.last().startsWith(str("UUID already there: ") + older.uuid() + str("\nAction: ")));
 
     VNTAction::setIgnoreUUID(true);
     const VNTAction ignored(VNTMutableDictionary::newInstance(str("VNTAction")));
@@ -202,8 +202,8 @@ TEST_F(RecordTest, UsersAreTheTriggerActionsThatReferToAnAction) {
 
 TEST_F(RecordTest, CopiesAreDeepAndUnregistered) {
     const VNTAction action(VNTMutableDictionary::newInstance(str("VNTAKeystroke")));
-    const Value group = Value::newDictionary(
-        {{str("class"), "VNTMutableDictionary"}, {str("childs"), Value::newArray({action.value()})}});
+    const Value group = Value::newDictionary({{str("class"), "VNTMutableDictionary"},
+                                              {str("childs"), Value::newArray({action.value()})}});
     const VNTMutableDictionary copy = VNTMutableDictionary::of(group).copy();
     EXPECT_EQ(copy.value(), group);
     const VNTAction copied(VNTMutableDictionary::of(copy.arrayForKey(str("childs"))->at(0)));
@@ -238,9 +238,9 @@ TEST(AccessorNames, FollowTheCapitalisationRule) {
 
 TEST(LegacyEventCodes, MapToOSDButtons) {
     const std::pair<int, int> cases[] = {
-        {0x0101, 1},  {0x0102, 2},  {0x0404, 3}, {0x0110, 4}, {0x0108, 5}, {0x0120, 6},
+        {0x0101, 1},  {0x0102, 2},  {0x0404, 3},  {0x0110, 4},  {0x0108, 5},  {0x0120, 6},
         {0x0801, 23}, {0x0804, 60}, {0x0808, 20}, {0x0810, 80}, {0x0820, 40}, {0x0802, 0},
-        {0x0201, 0},  {0x0103, 0},  {0x0000, 0}, {0x0c01, 23},
+        {0x0201, 0},  {0x0103, 0},  {0x0000, 0},  {0x0c01, 23},
     };
     for (const auto& [arbe, osdb] : cases)
         EXPECT_EQ(osdbForARBE(arbe), osdb) << std::hex << arbe;

@@ -1,10 +1,8 @@
-#include "model_fixture.h"
-
-#include "model/collections.h"
-
 #include "core/file_io.h"
 #include "core/notification_center.h"
 #include "core/property_list.h"
+#include "model/collections.h"
+#include "model_fixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,9 +69,9 @@ TEST_F(RepositoryTest, WrittenArchiveLoadsBackEqual) {
     VNTMutableDictionary::of(repository->library()->at(0))
         .arrayForKey(str("childs"))
         ->push_back(VNTMutableDictionary::newInstance(str("VNTMutableDictionary")).value());
-    VNTMutableDictionary::of(firstObject(
-                                 VNTMutableDictionary::of(repository->library()->at(0))
-                                     .arrayForKey(str("childs"))))
+    VNTMutableDictionary::of(
+        firstObject(
+            VNTMutableDictionary::of(repository->library()->at(0)).arrayForKey(str("childs"))))
         .arrayForKey(str("childs"))
         ->push_back(added.value());
     ASSERT_TRUE(repository->save());
@@ -273,12 +271,14 @@ TEST_F(RepositoryTest, ASaveKilledMidwayLeavesTheLastArchiveWhole) {
     {
         auto repository = makeRepository();
         repository->load();
-        const ArrayRef group = VNTMutableDictionary::of(repository->library()->at(0))
-                                   .arrayForKey(str("childs"));
+        const ArrayRef group =
+            VNTMutableDictionary::of(repository->library()->at(0)).arrayForKey(str("childs"));
         for (int i = 0; i < 3000; ++i) {
             const VNTAction action(VNTMutableDictionary::newInstance(str("VNTAKeystroke")));
             action.setStoredObject(QString(200, QLatin1Char('x')), str("keyStrokes"));
-            VNTMutableDictionary::of(group->at(0)).arrayForKey(str("childs"))->push_back(action.value());
+            VNTMutableDictionary::of(group->at(0))
+                .arrayForKey(str("childs"))
+                ->push_back(action.value());
         }
         ASSERT_TRUE(repository->save());
     }
@@ -294,7 +294,8 @@ TEST_F(RepositoryTest, ASaveKilledMidwayLeavesTheLastArchiveWhole) {
         const Value archive = archiveOnDisk();
         ASSERT_TRUE(archive.toDictionary()) << "round " << round;
         EXPECT_EQ(allInstancesOfClass(archive[str("Library")], str("VNTAction")).size(), 3003u);
-        EXPECT_TRUE(archive[str("Remotes")].at(0)[str("childs")].at(0)[str("name")].toString().startsWith(
-            str("round ")));
+        EXPECT_TRUE(
+            archive[str("Remotes")].at(0)[str("childs")].at(0)[str("name")].toString().startsWith(
+                str("round ")));
     }
 }
