@@ -97,11 +97,11 @@ QString VNTRepository::backupFilename() const {
 }
 
 ArrayRef VNTRepository::library() const {
-    return (*m_libraries)[kLibrary].toArray();
+    return Value(m_libraries)[kLibrary].toArray();
 }
 
 ArrayRef VNTRepository::remotes() const {
-    return (*m_libraries)[kRemotes].toArray();
+    return Value(m_libraries)[kRemotes].toArray();
 }
 
 std::vector<VNTTriggerLayer> VNTRepository::layersOfFirstRemote() const {
@@ -184,7 +184,7 @@ LoadOutcome VNTRepository::reload() {
 LoadOutcome VNTRepository::adopt(DictionaryRef archive) {
     m_libraries = archive ? std::move(archive) : emptyArchive();
     for (const QString& key : {kLibrary, kRemotes}) {
-        if ((*m_libraries)[key].toArray() == nullptr)
+        if (Value(m_libraries)[key].toArray() == nullptr)
             (*m_libraries)[key] = Value::newArray();
     }
     poseVNTAClasses(Value(library()));
@@ -192,7 +192,7 @@ LoadOutcome VNTRepository::adopt(DictionaryRef archive) {
 
     const auto triggers = allInstancesOfClass(Value(remotes()), QStringLiteral("VNTTrigger"));
 
-    if ((*m_libraries)[kVersion].toInteger() <= 16) {
+    if (Value(m_libraries)[kVersion].toInteger() <= 16) {
         for (const auto& record : triggers) {
             const VNTTrigger trigger(record);
             trigger.cleanupARBEs();
@@ -223,7 +223,7 @@ LoadOutcome VNTRepository::adopt(DictionaryRef archive) {
             save();
     }
 
-    if ((*m_libraries)[kVersion].toInteger() <= 19) {
+    if (Value(m_libraries)[kVersion].toInteger() <= 19) {
         for (const auto& layer :
              allInstancesOfClass(Value(remotes()), QStringLiteral("VNTTriggerLayer")))
             VNTTriggerLayer(layer).cleanupSectionStuff();
