@@ -2,6 +2,7 @@
 
 #include "core/log.h"
 #include "core/notification_center.h"
+#include "core/property_list.h"
 
 namespace vantir {
 
@@ -59,6 +60,29 @@ qint64 integerForKey(const platform::Defaults& defaults, const QString& key, qin
     if (value.type() == platform::Value::Type::String)
         return value.toString().trimmed().toLongLong();
     return value.toInteger();
+}
+
+Color colorForKey(const platform::Defaults& defaults, const QString& key, const Color& fallback) {
+    const auto stored = platform::readPropertyList(defaults.dataForKey(key));
+    if (!stored)
+        return fallback;
+    const platform::ArrayRef components = stored->toArray();
+    if (!components || components->size() != 4)
+        return fallback;
+    for (const platform::Value& component : *components) {
+        if (component.type() != platform::Value::Type::Real &&
+            component.type() != platform::Value::Type::Integer)
+            return fallback;
+    }
+    return Color{stored->at(0).toReal(), stored->at(1).toReal(), stored->at(2).toReal(),
+                 stored->at(3).toReal()};
+}
+
+void setColor(platform::Defaults& defaults, const Color& color, const QString& key) {
+    const auto data = platform::writeBinaryPropertyList(
+        platform::Value::newArray({color.red, color.green, color.blue, color.alpha}));
+    if (data)
+        defaults.setData(*data, key);
 }
 
 void registerDefaultSettings(platform::Defaults& defaults) {

@@ -15,6 +15,19 @@ QString stringForKey(const platform::Defaults& defaults, const QString& key,
 bool boolForKey(const platform::Defaults& defaults, const QString& key, bool fallback);
 qint64 integerForKey(const platform::Defaults& defaults, const QString& key, qint64 fallback);
 
+/// A colour with components from 0 to 1.
+struct Color {
+    double red = 0;
+    double green = 0;
+    double blue = 0;
+    double alpha = 1;
+    friend bool operator==(const Color&, const Color&) = default;
+};
+/// A colour stored under `key` (as data: a binary property list of the four components), or
+/// `fallback` when the key holds none.
+Color colorForKey(const platform::Defaults& defaults, const QString& key, const Color& fallback);
+void setColor(platform::Defaults& defaults, const Color& color, const QString& key);
+
 /// The defaults key holding the address of the server that serves the version description,
 /// and its default. The document is "<address>/Vantir/version.xml".
 inline const QString kVersionCheckServerKey = QStringLiteral("VersionCheckServer");

@@ -152,6 +152,8 @@ void registerActionClasses() {
         QStringLiteral("privateReactivateEnabled"), [](const VNTMutableDictionary& self) {
             return Value(!self.stringForKey(QStringLiteral("appName")).isEmpty());
         });
+    keystroke.dependentKeys.insert(QStringLiteral("appName"),
+                                   {QStringLiteral("reactivateEnabled")});
     VNTAction::setKindInfo(keystroke.name, QStringLiteral("New Keystroke"),
                            QStringLiteral("IconSmallKS.png"));
 
@@ -175,6 +177,12 @@ void registerActionClasses() {
     mouse.getters.insert(QStringLiteral("privateIsScrollWheelType"), typeIs("mouseEventType", 2));
     mouse.getters.insert(QStringLiteral("privateIsHoldReleaseSelected"),
                          typeIs("mouseClickCount", 100));
+    mouse.dependentKeys.insert(QStringLiteral("mouseEventType"),
+                               {QStringLiteral("isMoveMouseType"),
+                                QStringLiteral("isClickMouseType"),
+                                QStringLiteral("isScrollWheelType")});
+    mouse.dependentKeys.insert(QStringLiteral("mouseClickCount"),
+                               {QStringLiteral("isHoldReleaseSelected")});
     VNTAction::setKindInfo(mouse.name, QStringLiteral("New Mouse Event"),
                            QStringLiteral("IconSmallME.png"));
 

@@ -156,8 +156,13 @@ void VNTMutableDictionary::silentlySetObject(const Value& value, const QString& 
         (*setter)(*this, isBooleanKey(key) ? Value(value.toBool()) : value);
     else
         setStoredObject(value, key);
-    platform::NotificationCenter::defaultCenter().post(
-        kDidChangeValueForKey, identity(), Value::newDictionary({{QStringLiteral("key"), key}}));
+    QStringList changed{key};
+    for (const RecordClass* c = cls; c; c = c->base)
+        changed += c->dependentKeys.value(key);
+    for (const QString& changedKey : changed)
+        platform::NotificationCenter::defaultCenter().post(
+            kDidChangeValueForKey, identity(),
+            Value::newDictionary({{QStringLiteral("key"), changedKey}}));
 }
 
 void VNTMutableDictionary::setObject(const Value& value, const QString& key) const {

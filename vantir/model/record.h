@@ -34,6 +34,9 @@ struct RecordClass {
     std::function<void(const VNTMutableDictionary& self)> initialise;
     QHash<QString, VirtualGetter> getters;
     QHash<QString, VirtualSetter> setters;
+    /// Virtual keys whose value changes with a stored key ("isMoveMouseType" with
+    /// "mouseEventType"); their change is announced with it.
+    QHash<QString, QStringList> dependentKeys;
 
     bool isKindOf(const QString& className) const;
     const VirtualGetter* findGetter(const QString& message) const;

@@ -58,6 +58,13 @@ TEST_F(PreferencesTest, FallbacksAnswerOnlyForMissingKeys) {
     EXPECT_EQ(reread.integerForKey(str("LastDisplayedLayer")), 0);
     EXPECT_TRUE(reread.objectForKey(str("Missing")) == platform::Value(false));
 
+    const Color teal{0, 0.5, 0.5, 1};
+    EXPECT_EQ(colorForKey(defaults, str("Tint"), teal), teal);
+    setColor(defaults, Color{1, 0.25, 0, 0.5}, str("Tint"));
+    EXPECT_EQ(colorForKey(defaults, str("Tint"), teal), (Color{1, 0.25, 0, 0.5}));
+    defaults.setData(QByteArray("junk"), str("Tint"));
+    EXPECT_EQ(colorForKey(defaults, str("Tint"), teal), teal);
+
     Preferences::setThePreferences(nullptr);
     EXPECT_EQ(Preferences::integerForKey(str("LastDisplayedLayer"), 5), 5);
     EXPECT_FALSE(Preferences::existsKey(str("LastDisplayedLayer")));

@@ -221,6 +221,18 @@ TEST_F(RecordTest, SilentWritesSkipChangedActionAndNoneRemovesAKey) {
     action.silentlySetObject(str("quiet"), str("name"));
     EXPECT_EQ(recorder.count("ChangedAction", action.identity()), 0);
     EXPECT_EQ(recorder.count("VNTDidChangeValueForKey", action.identity()), 1);
+    const VNTMutableDictionary mouse = VNTMutableDictionary::newInstance(str("VNTAMouse"));
+    mouse.silentlySetObject(1, str("mouseEventType"));
+    for (const char* key :
+         {"mouseEventType", "isMoveMouseType", "isClickMouseType", "isScrollWheelType"}) {
+        EXPECT_EQ(std::count_if(recorder.posted.begin(), recorder.posted.end(),
+                                [&](const auto& note) {
+                                    return note.object == mouse.identity() &&
+                                           note.userInfo[str("key")] == Value(key);
+                                }),
+                  1)
+            << key;
+    }
     action.setObject(Value(), str("name"));
     EXPECT_FALSE(action.allKeys().contains(str("name")));
     EXPECT_EQ(recorder.count("ChangedAction", action.identity()), 1);
