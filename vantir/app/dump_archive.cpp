@@ -19,7 +19,10 @@ platform::Expected<QByteArray> dumpArchive(const QString& path) {
     repository.adopt(*archive);
     for (const VNTTriggerLayer& layer : repository.layersOfFirstRemote())
         layer.checkOSDBDuplicates(nullptr);
-    return platform::writeXmlPropertyList(Value(repository.libraries()));
+    auto xml = platform::writeXmlPropertyList(Value(repository.libraries()));
+    if (!xml)
+        return platform::Error{QStringLiteral("cannot write %1 as XML: %2").arg(path, xml.error())};
+    return xml;
 }
 
 } // namespace vantir
