@@ -475,7 +475,9 @@ bool VNTTriggerLayer::isResponsibleForID(qint64 remoteID) const {
 
 bool VNTTriggerLayer::performActionForOSDB(qint64 osdb, qint64 /*remoteID*/, bool repeated) const {
     VNTTrigger found;
-    for (const Value& item : *triggers()) {
+    // Held here: for a layer without a list of triggers the list is a temporary one.
+    const ArrayRef candidates = triggers();
+    for (const Value& item : *candidates) {
         const VNTTrigger trigger(VNTMutableDictionary::of(item));
         if (trigger && trigger.osdb() == osdb) {
             found = trigger;

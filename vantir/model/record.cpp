@@ -236,7 +236,8 @@ QString describe(const Value& value) {
         return QStringLiteral("(%1 items)").arg(value.toArray()->size());
     case Value::Type::Dictionary: {
         QStringList parts;
-        for (const auto& [key, item] : *value.toDictionary()) {
+        const DictionaryRef dictionary = value.toDictionary();
+        for (const auto& [key, item] : *dictionary) {
             const bool nested =
                 item.type() == Value::Type::Array || item.type() == Value::Type::Dictionary;
             parts.append(QStringLiteral("%1 = %2").arg(

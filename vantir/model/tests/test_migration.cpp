@@ -18,7 +18,8 @@ protected:
     }
     static QList<qint64> osdbsOf(const VNTTriggerLayer& layer) {
         QList<qint64> numbers;
-        for (const Value& trigger : *layer.triggers())
+        const ArrayRef triggers = layer.triggers();
+        for (const Value& trigger : *triggers)
             numbers.append(trigger[str("osdb")].toInteger());
         return numbers;
     }
@@ -47,7 +48,8 @@ TEST_F(MigrationTest, Build16AsksConvertsBacksUpAndSaves) {
          {"found arbe 264, replaced with osdb 5", "found arbe 2049, replaced with osdb 23",
           "found arbe 2050, replaced with osdb 0"})
         EXPECT_TRUE(logged(str(line))) << line;
-    for (const Value& trigger : *layer.triggers())
+    const ArrayRef triggers = layer.triggers();
+    for (const Value& trigger : *triggers)
         EXPECT_TRUE(trigger[str("arbe")].isNone());
 
     // Generic records among a trigger's actions became trigger actions.

@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
     Shapes, UnreadableArchiveTest,
     ::testing::Values(
         BrokenArchive{"Empty", QByteArray()},
-        BrokenArchive{"Garbage", QByteArray("\x01\x02 not a property list \xff", 26)},
+        BrokenArchive{"Garbage", QByteArray("\x01\x02 not a property list \xff")},
         BrokenArchive{"Truncated",
                       QByteArray("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
                                  "<key>Library</key><array><dict><key>name</key><string>cut")},
@@ -196,7 +196,8 @@ TEST_F(RepositoryTest, DuplicateButtonsAreRemovedWithOneAlertAndANotification) {
     platform::NotificationCenter::defaultCenter().removeObserver(this);
 
     QStringList names;
-    for (const Value& trigger : *layers[0].triggers())
+    const ArrayRef kept = layers[0].triggers();
+    for (const Value& trigger : *kept)
         names.append(trigger[str("name")].toString());
     EXPECT_EQ(names, (QStringList{str("first five"), str("no number"), str("three")}));
     ASSERT_EQ(alerts.shown.size(), 1u);
