@@ -300,3 +300,37 @@ TEST_F(RepositoryTest, ASaveKilledMidwayLeavesTheLastArchiveWhole) {
                 str("round ")));
     }
 }
+
+TEST_F(RepositoryTest, FilesLiveInTheXDGDataFolderAndTheUsersDesktop) {
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    const QByteArray savedPath = qgetenv("PATH");
+    const QByteArray savedHome = qgetenv("HOME");
+    qputenv("HOME", folder().toUtf8());
+    qputenv("XDG_DATA_HOME", (folder() + str("/xdg")).toUtf8());
+    EXPECT_EQ(VNTRepository::applicationSupportDirectory(), folder() + str("/xdg/Vantir"));
+    EXPECT_EQ(VNTRepository::applicationSupportDirectory(str("archive.xml")),
+              folder() + str("/xdg/Vantir/archive.xml"));
+    qputenv("XDG_DATA_HOME", "relative/ignored");
+    EXPECT_EQ(VNTRepository::applicationSupportDirectory(), folder() + str("/.local/share/Vantir"));
+
+    // The desktop folder is what xdg-user-dir names; without the tool, ~/Desktop.
+    RepositoryServices services;
+    VNTRepository repository(services);
+    const QString bin = folder() + str("/bin");
+    QDir().mkpath(bin);
+    qputenv("PATH", bin.toUtf8());
+    EXPECT_EQ(repository.backupFilename(), folder() + str("/Desktop/Vantir08Backup.xml"));
+    QFile tool(bin + str("/xdg-user-dir"));
+    ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
+    tool.write("#!/bin/sh\n[ \"$1\" = DESKTOP ] && echo /home/someone/Schreibtisch\n");
+    tool.close();
+    tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(repository.backupFilename(), str("/home/someone/Schreibtisch/Vantir08Backup.xml"));
+
+    qputenv("PATH", savedPath);
+    qputenv("HOME", savedHome);
+    if (savedData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", savedData);
+}
