@@ -58,6 +58,28 @@ bool xmlNestsTooDeeply(QByteArrayView text) {
     return false;
 }
 
+// The library keeps a date as 32-bit seconds from 2001 and wraps anything further away
+// without a word; such dates are refused rather than read wrong.
+bool secondsFitTheLibrary(double seconds) {
+    return seconds >= double(std::numeric_limits<int32_t>::min()) &&
+           seconds < double(std::numeric_limits<int32_t>::max()) + 1.0;
+}
+
+bool xmlDatesFitTheLibrary(QByteArrayView text) {
+    for (qsizetype at = text.indexOf("<date>"); at >= 0; at = text.indexOf("<date>", at + 1)) {
+        const qsizetype start = at + 6;
+        const qsizetype end = text.indexOf("</date>", start);
+        if (end < 0)
+            return true; // malformed: the parser refuses it
+        const QDateTime date = QDateTime::fromString(
+            QString::fromLatin1(text.sliced(start, end - start).trimmed()), Qt::ISODate);
+        if (date.isValid() &&
+            !secondsFitTheLibrary(double(date.toMSecsSinceEpoch() - kReferenceDateMs) / 1000.0))
+            return false;
+    }
+    return true;
+}
+
 // Reads the big-endian unsigned integer of `size` bytes at `at`, or fails when it does not
 // fit in `bytes`.
 bool readBigEndian(QByteArrayView bytes, quint64 at, unsigned size, quint64& out) {
@@ -97,6 +119,14 @@ bool binaryGraphIsSafe(QByteArrayView bytes) {
             offset >= tableOffset)
             return false;
         const quint8 marker = quint8(bytes[qsizetype(offset)]);
+        if (marker == 0x33) {
+            quint64 bits = 0;
+            if (!readBigEndian(bytes, offset + 1, 8, bits))
+                return false;
+            double seconds;
+            std::memcpy(&seconds, &bits, sizeof seconds);
+            return secondsFitTheLibrary(seconds);
+        }
         const unsigned kind = marker >> 4;
         const bool string = kind == 0x5 || kind == 0x6;
         if (!string && kind != 0xA && kind != 0xB && kind != 0xC && kind != 0xD)
@@ -340,8 +370,11 @@ Expected<Value> readPropertyList(QByteArrayView bytes) {
         return Error{QStringLiteral("property list too large")};
     const bool binary = bytes.startsWith("bplist");
     if (binary ? !binaryGraphIsSafe(bytes) : xmlNestsTooDeeply(bytes))
-        return Error{binary ? QStringLiteral("malformed binary property list")
+        return Error{binary ? QStringLiteral("malformed binary property list, or a date too far "
+                                             "from 2001")
                             : QStringLiteral("property list nested too deeply")};
+    if (!binary && !xmlDatesFitTheLibrary(bytes))
+        return Error{QStringLiteral("a date is more than 68 years from 2001")};
     plist_t raw = nullptr;
     if (binary)
         plist_from_bin(bytes.data(), uint32_t(bytes.size()), &raw);

@@ -1,5 +1,6 @@
 #include "core/property_list.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -103,6 +104,36 @@ TEST(PropertyList, XmlKeepsDatesToTheSecond) {
     auto xml = writeXmlPropertyList(Value(precise));
     ASSERT_TRUE(xml);
     EXPECT_EQ(readPropertyList(*xml)->toDate(), precise.addMSecs(-750));
+}
+
+TEST(PropertyList, DatesTheLibraryWouldWrapAreRefusedNotMisread) {
+    auto far = readPropertyList("<plist><date>2150-01-01T00:00:00Z</date></plist>");
+    ASSERT_FALSE(far) << "read back as " << far->toDate().toString(Qt::ISODate).toStdString();
+    EXPECT_FALSE(
+        readPropertyList("<plist><array><date>1850-06-01T00:00:00Z</date></array></plist>"));
+    EXPECT_TRUE(readPropertyList("<plist><date>2068-12-31T00:00:00Z</date></plist>"));
+
+    // The same in binary: a date object holds big-endian float64 seconds from 2001.
+    auto binaryDate = [](double seconds) {
+        quint64 bits;
+        std::memcpy(&bits, &seconds, sizeof bits);
+        QByteArray bytes = "bplist00";
+        bytes.append(char(0x33));
+        for (int i = 7; i >= 0; --i)
+            bytes.append(char(bits >> (8 * i)));
+        bytes.append(char(8)); // offset table: the one object at 8
+        QByteArray trailer(32, '\0');
+        trailer[6] = 1;
+        trailer[7] = 1;
+        trailer[15] = 1;
+        trailer[31] = char(17);
+        return bytes + trailer;
+    };
+    auto near = readPropertyList(binaryDate(86400.0));
+    ASSERT_TRUE(near) << near.error().toStdString();
+    EXPECT_EQ(near->toDate(), QDateTime(QDate(2001, 1, 2), QTime(0, 0), Qt::UTC));
+    EXPECT_FALSE(readPropertyList(binaryDate(5e9)));
+    EXPECT_FALSE(readPropertyList(binaryDate(-5e9)));
 }
 
 TEST(PropertyList, MalformedInputIsAnError) {
