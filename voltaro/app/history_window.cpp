@@ -192,7 +192,9 @@ void HistoryWindow::reload() {
     auto* dates = static_cast<QDateTimeAxis*>(axes.value(0));
     auto* percent = static_cast<QValueAxis*>(axes.value(1));
     if (points.isEmpty()) {
-        dates->setRange(QDate::currentDate().addDays(-30).startOfDay(), QDate::currentDate().startOfDay());
+        dates->setRange(QDate::currentDate().addDays(-6).startOfDay(),
+                        QDate::currentDate().startOfDay());
+        dates->setTickCount(7);
         percent->setRange(0, 100);
         return;
     }
@@ -207,6 +209,8 @@ void HistoryWindow::reload() {
     constexpr double kDay = 86400000.0;
     dates->setRange(QDateTime::fromMSecsSinceEpoch(qint64(low - kDay)),
                     QDateTime::fromMSecsSinceEpoch(qint64(high + kDay)));
+    // One tick a day while the days are few, so that no date is labelled twice.
+    dates->setTickCount(int(std::clamp((high - low) / kDay + 3, 3.0, 7.0)));
     percent->setRange(bottom, top);
 }
 

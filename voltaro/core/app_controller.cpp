@@ -206,6 +206,15 @@ appController::WorkerSettings appController::workerSettings() const {
 void appController::batteryGrepThreadTimer() {
     {
         std::lock_guard lock(m_shared->workersMutex);
+        if (m_shared->runningWorkers >= kMaxRunningWorkers) {
+            if (!m_reportedStuckWorkers)
+                platform::log(QStringLiteral("%1 battery workers are stuck in the tools; no new "
+                                             "one starts until they end")
+                                  .arg(m_shared->runningWorkers));
+            m_reportedStuckWorkers = true;
+            return;
+        }
+        m_reportedStuckWorkers = false;
         ++m_shared->runningWorkers;
     }
     std::thread([shared = m_shared, settings = workerSettings()] {

@@ -82,7 +82,8 @@ public:
 ///
 /// A worker is started every 7 seconds, once at start and on each save of the preferences,
 /// each on its own thread and without waiting for the previous one; one lock serialises their
-/// writes to the record. The display copies the record into the window every second on the
+/// writes to the record. Workers stuck in a tool that never ends would pile up, one every
+/// 7 seconds, so no new one starts while `kMaxRunningWorkers` are running. The display copies the record into the window every second on the
 /// main thread, and reveals the fields once the first worker has finished. Workers take what
 /// they need from the main thread when they start (the family, the custom capacity and
 /// serial, the date), so they share nothing with it but the record.
@@ -113,8 +114,9 @@ public:
 
     /// The display refresh: copies the record into the window's fields.
     void batteryDataThreadTimer();
-    /// Starts one worker on a thread of its own.
+    /// Starts one worker on a thread of its own, unless `kMaxRunningWorkers` are running.
     void batteryGrepThreadTimer();
+    static constexpr int kMaxRunningWorkers = 4;
     /// Runs one worker on the calling thread and waits for it.
     void runWorkerNow();
     /// Waits until no worker is running; false on timeout.
@@ -155,6 +157,7 @@ private:
     QString m_globalComputerTypeString = family::kUnknown;
     QString m_processorArchitecture;
     BatteryFields m_shownFields;
+    bool m_reportedStuckWorkers = false;
     std::unique_ptr<platform::Timer> m_displayTimer;
     std::unique_ptr<platform::Timer> m_workerTimer;
 };

@@ -17,7 +17,7 @@ bool contains(QByteArrayView text, const char* needle) {
 }
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar with astronomical year
-// numbering (year 0 exists), after Howard Hinnant's days_from_civil.
+// numbering (year 0 exists), counted in 400-year eras that start on 1 March.
 std::int64_t daysFromCivil(std::int64_t year, int month, int day) {
     year -= month <= 2 ? 1 : 0;
     const std::int64_t era = (year >= 0 ? year : year - 399) / 400;

@@ -102,6 +102,11 @@ TEST_F(Gui, HistoryEntriesAreTabledPlottedAndSavedAtQuit) {
               QStringLiteral("88 % (4400 mAh)"));
     EXPECT_EQ(history.series()->count(), 2);
     EXPECT_EQ(history.series()->at(0).y(), 88);
+    QString path = qEnvironmentVariable("VOLTARO_SCREENSHOT");
+    if (!path.isEmpty()) {
+        QTest::qWait(300);
+        EXPECT_TRUE(history.grab().save(path.replace(QStringLiteral(".png"), QStringLiteral("-history.png"))));
+    }
 
     history.table()->selectRow(0);
     history.deleteSelected();

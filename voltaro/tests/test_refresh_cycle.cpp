@@ -3,6 +3,7 @@
 #include "voltaro/core/app_controller.h"
 #include "voltaro/core/history.h"
 
+#include "core/log.h"
 #include "testing/manual_clock.h"
 #include "testing/scripted_alerts.h"
 
@@ -141,6 +142,25 @@ TEST_F(RefreshCycle, OverlappingWorkersAreSerialisedByTheLock) {
     EXPECT_EQ(window.shown.back().chargeCurrent, QStringLiteral("1000 mAh")) << "the last write wins";
     EXPECT_EQ(window.shown.back().loadcycles, QStringLiteral("1"));
     EXPECT_EQ(window.shown.back().chargerConnected, QStringLiteral("No"));
+}
+
+TEST_F(RefreshCycle, WorkersStuckInAToolDoNotPileUp) {
+    QStringList lines;
+    platform::setLogSink([&](const QString& line) { lines << line; });
+    for (int call = 1; call < 20; ++call)
+        tools->hold(call);
+    ASSERT_TRUE(controller().awakeFromNib(window));
+    clock.advance(70);
+    ASSERT_TRUE(tools->waitForCalls(1 + appController::kMaxRunningWorkers));
+    EXPECT_EQ(controller().runningWorkers(), appController::kMaxRunningWorkers);
+    EXPECT_EQ(lines.size(), 1) << "reported once";
+    for (int call = 1; call < 20; ++call)
+        tools->release(call);
+    ASSERT_TRUE(waitForWorkers());
+    clock.advance(7);
+    ASSERT_TRUE(waitForWorkers());
+    EXPECT_EQ(tools->calls(), 2 + appController::kMaxRunningWorkers) << "they start again";
+    platform::setLogSink({});
 }
 
 TEST_F(RefreshCycle, SavingThePreferencesStartsAWorkerAtOnce) {
