@@ -259,14 +259,8 @@ void appController::batteryGrepThread(Shared& shared, const WorkerSettings& sett
     else if (settings.family == family::kIntelNotebook || settings.family == family::kLinuxNotebook)
         designCapacity = readers.INTEL_capacityMaximum();
 
-    const auto number = [&](const QString& key) {
-        const auto found = reading.find(key);
-        return found == reading.end() ? 0 : integerValue(found->second);
-    };
-    const auto flag = [&](const QString& key) {
-        const auto found = reading.find(key);
-        return found != reading.end() && boolValue(found->second);
-    };
+    const auto number = [&](const QString& key) { return readingInteger(reading, key); };
+    const auto flag = [&](const QString& key) { return readingFlag(reading, key); };
 
     std::lock_guard lock(shared.battery);
     batteryDataClass& record = shared.globalBatteryData;

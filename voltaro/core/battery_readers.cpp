@@ -29,6 +29,15 @@ bool notFalse(const Value& value) {
     return !(value.type() == Value::Type::String && value.toString() == QLatin1String("FALSE"));
 }
 
+// The report's item dictionaries: top level an array, element 0 a dictionary holding the
+// "_items" array. Null for any other shape.
+platform::ArrayRef reportItems(QByteArrayView report) {
+    const auto root = platform::readPropertyList(report);
+    if (!root)
+        return nullptr;
+    return root->at(0)[QStringLiteral("_items")].toArray();
+}
+
 void readLeopardBattery(platform::Dictionary& reading, const Value& item) {
     const Value chargeInfo = item[QStringLiteral("sppower_battery_charge_info")];
     store(reading, reading::kLoadcycles,
@@ -76,10 +85,7 @@ platform::Dictionary readingDictionaryDefaults() {
 
 platform::Dictionary parsePowerReport(QByteArrayView report, ReportDialect dialect) {
     platform::Dictionary reading = readingDictionaryDefaults();
-    const auto root = platform::readPropertyList(report);
-    if (!root)
-        return reading;
-    const platform::ArrayRef items = root->at(0)[QStringLiteral("_items")].toArray();
+    const platform::ArrayRef items = reportItems(report);
     if (!items)
         return reading;
     // Later items of the same name overwrite what earlier ones stored.
@@ -99,11 +105,18 @@ platform::Dictionary parsePowerReport(QByteArrayView report, ReportDialect diale
     return reading;
 }
 
+std::int32_t readingInteger(const platform::Dictionary& reading, const QString& key) {
+    const auto found = reading.find(key);
+    return found == reading.end() ? 0 : integerValue(found->second);
+}
+
+bool readingFlag(const platform::Dictionary& reading, const QString& key) {
+    const auto found = reading.find(key);
+    return found != reading.end() && boolValue(found->second);
+}
+
 bool powerReportListsBattery(QByteArrayView report) {
-    const auto root = platform::readPropertyList(report);
-    if (!root)
-        return false;
-    const platform::ArrayRef items = root->at(0)[QStringLiteral("_items")].toArray();
+    const platform::ArrayRef items = reportItems(report);
     if (!items)
         return false;
     return std::any_of(items->begin(), items->end(), [](const Value& item) {

@@ -57,6 +57,12 @@ platform::Dictionary readingDictionaryDefaults();
 /// the defaults as they are. Absent numbers remove their key, so they read as 0 later.
 platform::Dictionary parsePowerReport(QByteArrayView report, ReportDialect dialect);
 
+/// A value of the reading dictionary as the worker takes it: by the leading-integer rule, an
+/// absent key giving 0.
+std::int32_t readingInteger(const platform::Dictionary& reading, const QString& key);
+/// A flag of the reading dictionary; an absent key is false.
+bool readingFlag(const platform::Dictionary& reading, const QString& key);
+
 /// Whether a power report lists a battery item.
 bool powerReportListsBattery(QByteArrayView report);
 

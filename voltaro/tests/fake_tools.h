@@ -2,6 +2,8 @@
 
 #include "voltaro/core/system_tools.h"
 
+#include "core/resources.h"
+
 #include <QHash>
 
 #include <condition_variable>
@@ -85,6 +87,12 @@ private:
     std::set<int> m_held;
     int m_calls = 0;
 };
+
+/// The program's own English strings table.
+inline platform::StringsTable englishStrings() {
+    return platform::StringsTable::load(platform::Resources(QStringLiteral("voltaro")),
+                                        QStringLiteral("Localizable"));
+}
 
 /// A newer-dialect power report with the given figures.
 inline QByteArray leopardReport(int current, int maximum, int cycles, bool charging,

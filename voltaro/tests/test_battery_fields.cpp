@@ -1,3 +1,5 @@
+#include "fake_tools.h"
+
 #include "voltaro/core/battery_fields.h"
 
 #include <gtest/gtest.h>
@@ -6,12 +8,7 @@ using namespace voltaro;
 
 namespace {
 
-platform::StringsTable strings() {
-    return platform::StringsTable::parse(R"(<plist version="1.0"><dict>
-        <key>Months</key><string>Months</string><key>Weeks</key><string>Weeks</string>
-        <key>Yes</key><string>Yes</string><key>No</key><string>No</string></dict></plist>)")
-        .value();
-}
+const auto strings = fakes::englishStrings;
 
 TEST(Percentage, TruncatedAndCappedAtOneHundred) {
     EXPECT_EQ(percentText(4000, 4400), QStringLiteral("90 %"));

@@ -21,15 +21,8 @@ QByteArray plist(const char* items) {
            items + "</array></dict></array></plist>";
 }
 
-std::int32_t number(const Dictionary& reading, const QString& key) {
-    const auto found = reading.find(key);
-    return found == reading.end() ? 0 : integerValue(found->second);
-}
-
-bool flag(const Dictionary& reading, const QString& key) {
-    const auto found = reading.find(key);
-    return found != reading.end() && boolValue(found->second);
-}
+const auto number = readingInteger;
+const auto flag = readingFlag;
 
 const char* kLeopardBattery = R"(
 <dict><key>_name</key><string>spbattery_information</string>

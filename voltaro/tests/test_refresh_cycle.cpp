@@ -32,16 +32,6 @@ public:
     std::vector<BatteryFields> shown;
 };
 
-platform::StringsTable strings() {
-    return platform::StringsTable::parse(R"(<plist version="1.0"><dict>
-        <key>Months</key><string>Months</string><key>Weeks</key><string>Weeks</string>
-        <key>Yes</key><string>Yes</string><key>No</key><string>No</string>
-        <key>UnsupportedComputerTitle</key><string>Not supported</string>
-        <key>UnsupportedComputerText</key><string>No battery here.</string>
-        <key>QuitApp</key><string>Quit</string></dict></plist>)")
-        .value();
-}
-
 class RefreshCycle : public ::testing::Test {
 protected:
     RefreshCycle() : defaults(QStringLiteral("Voltaro"), folder.path()) {
@@ -68,7 +58,7 @@ protected:
     ManualClock clock{QDateTime(QDate(2008, 4, 15), QTime(5, 0), Qt::UTC)};
     ScriptedAlerts alerts;
     platform::Defaults defaults;
-    platform::StringsTable table = strings();
+    platform::StringsTable table = fakes::englishStrings();
     std::shared_ptr<fakes::FakeTools> tools = std::make_shared<fakes::FakeTools>();
     RecordingWindow window;
 
@@ -232,8 +222,9 @@ TEST_F(RefreshCycle, AnUnsupportedComputerGetsTheAlertAndNoTimers) {
         </array></dict></array></plist>)"));
     EXPECT_FALSE(controller().awakeFromNib(window));
     ASSERT_EQ(alerts.shown.size(), 1u);
-    EXPECT_EQ(alerts.shown[0].messageText, QStringLiteral("Not supported"));
-    EXPECT_EQ(alerts.shown[0].informativeText, QStringLiteral("No battery here. (UNKNOWN)"));
+    EXPECT_EQ(alerts.shown[0].messageText, table.text(QStringLiteral("UnsupportedComputerTitle")));
+    EXPECT_EQ(alerts.shown[0].informativeText,
+              table.text(QStringLiteral("UnsupportedComputerText")) + QStringLiteral(" (UNKNOWN)"));
     EXPECT_EQ(alerts.shown[0].buttons, QStringList{QStringLiteral("Quit")});
     EXPECT_EQ(clock.pendingTimers(), 0);
     EXPECT_TRUE(window.shown.empty());

@@ -24,15 +24,8 @@ platform::Dictionary report(const FakeTree& tree) {
     return parsePowerReport(run.out, ReportDialect::Leopard);
 }
 
-std::int32_t number(const platform::Dictionary& reading, const QString& key) {
-    const auto found = reading.find(key);
-    return found == reading.end() ? 0 : integerValue(found->second);
-}
-
-bool flag(const platform::Dictionary& reading, const QString& key) {
-    const auto found = reading.find(key);
-    return found != reading.end() && boolValue(found->second);
-}
+const auto number = readingInteger;
+const auto flag = readingFlag;
 
 QByteArray designCapacityOutput(const FakeTree& tree) {
     return tree.shell(onPath(kIntelCapacityCommand)).out;
