@@ -29,7 +29,23 @@ protected:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/config")));
         qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + QStringLiteral("/data")));
     }
+    /// Starts the program on the simulated battery and waits for the first refresh.
+    MainWindow& startSimulated() {
+        Options options;
+        options.simulate = true;
+        application = std::make_unique<VoltaroApplication>(options);
+        EXPECT_TRUE(application->start());
+        MainWindow& window = application->mainWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        // The worker runs the stand-ins on the simulated tree; the display follows within a
+        // second.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window.valueFields().front()->isVisible(); },
+                                    20000));
+        return window;
+    }
+
     QTemporaryDir home;
+    std::unique_ptr<VoltaroApplication> application;
 };
 
 // Whether the region of `widget` in the window's screenshot has something drawn in it: more
@@ -49,17 +65,9 @@ bool drawn(const QImage& shot, const QWidget& window, const QWidget& widget) {
 }
 
 TEST_F(Gui, TheSimulatedBatteryIsShownAfterTheFirstRefresh) {
-    Options options;
-    options.simulate = true;
-    VoltaroApplication application(options);
-    ASSERT_TRUE(application.start());
-    MainWindow& window = application.mainWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-
+    MainWindow& window = startSimulated();
     const QList<QLabel*> fields = window.valueFields();
     ASSERT_EQ(fields.size(), 10);
-    // The worker runs the stand-ins on the simulated tree; the display follows within a second.
-    QTRY_VERIFY_WITH_TIMEOUT(fields.front()->isVisible(), 20000);
     QTest::qWait(300);
 
     const QPixmap screenshot = window.screen()->grabWindow(window.winId());
@@ -85,17 +93,11 @@ TEST_F(Gui, TheSimulatedBatteryIsShownAfterTheFirstRefresh) {
 }
 
 TEST_F(Gui, HistoryEntriesAreTabledPlottedAndSavedAtQuit) {
-    Options options;
-    options.simulate = true;
-    VoltaroApplication application(options);
-    ASSERT_TRUE(application.start());
-    MainWindow& window = application.mainWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(window.valueFields().front()->isVisible(), 20000);
-
+    MainWindow& window = startSimulated();
     window.saveDataButton()->click();
     window.saveDataButton()->click();
     window.historyButton()->click();
-    HistoryWindow& history = application.historyWindow();
+    HistoryWindow& history = application->historyWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&history));
     EXPECT_EQ(history.table()->model()->rowCount(), 2);
     EXPECT_EQ(history.table()->model()->index(0, 1).data().toString(),
@@ -111,9 +113,9 @@ TEST_F(Gui, HistoryEntriesAreTabledPlottedAndSavedAtQuit) {
     history.table()->selectRow(0);
     history.deleteSelected();
     EXPECT_EQ(history.table()->model()->rowCount(), 1);
-    application.undoStack().undo();
+    application->undoStack().undo();
     EXPECT_EQ(history.table()->model()->rowCount(), 2);
-    application.undoStack().undo(); // the second entry's addition
+    application->undoStack().undo(); // the second entry's addition
     EXPECT_EQ(history.table()->model()->rowCount(), 1);
 
     EXPECT_TRUE(window.close());
@@ -125,13 +127,7 @@ TEST_F(Gui, HistoryEntriesAreTabledPlottedAndSavedAtQuit) {
 }
 
 TEST_F(Gui, PreferencesSheetSavesAndStartsAWorker) {
-    Options options;
-    options.simulate = true;
-    VoltaroApplication application(options);
-    ASSERT_TRUE(application.start());
-    MainWindow& window = application.mainWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(window.valueFields().front()->isVisible(), 20000);
-
+    MainWindow& window = startSimulated();
     PreferencesSheet sheet;
     sheet.customCapacityChecked = true;
     sheet.customCapacityEnabled = true;
