@@ -33,7 +33,6 @@ public:
     void useTexturedBackground(const QString& imagePath);
 
     PreferencesWindow* preferencesWindow() const { return m_preferencesWindow; }
-    QDialog* aboutWindow() const { return m_aboutWindow; }
     QPushButton* saveDataButton() const { return m_saveData; }
     QPushButton* historyButton() const { return m_history; }
 
@@ -41,7 +40,6 @@ public:
     QList<QLabel*> valueFields() const;
     QLabel* archTextField() const { return m_archTextField; }
     LevelIndicator* chargeLevelBar() const { return m_chargeBar; }
-    LevelIndicator* capacityLevelBar() const { return m_capacityBar; }
 
     /// Asked before the window closes (and the program with it); false keeps it open.
     std::function<bool()> shouldClose;

@@ -20,9 +20,6 @@ public:
     PreferencesSheet sheet() const;
     void setSheet(const PreferencesSheet& sheet);
 
-    QPushButton* homepageButton() const { return m_homepage; }
-    QPushButton* donateButton() const { return m_donate; }
-
 Q_SIGNALS:
     /// Save was pressed; the sheet closes after the receivers have run.
     void savePreferences(const voltaro::PreferencesSheet& sheet);

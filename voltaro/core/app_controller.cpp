@@ -134,10 +134,6 @@ appController::~appController() {
         platform::log(QStringLiteral("a battery worker is still running; leaving it behind"));
 }
 
-const ToolReaders& appController::readers() const {
-    return m_shared->readers;
-}
-
 bool appController::identifyComputer() {
     const ToolReaders& readers = m_shared->readers;
     QString family = readers.getComputerTypeString();

@@ -135,8 +135,6 @@ public:
     /// The history button: adds today's entry with the capacity texts the window shows.
     void savedData_saveData(Voltaro_AppDelegate& delegate);
 
-    const ToolReaders& readers() const;
-
 private:
     struct Shared;
     struct WorkerSettings {

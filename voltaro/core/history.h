@@ -39,8 +39,6 @@ public:
     void insertAt(std::size_t row, SavedData record);
     void removeAt(std::size_t row);
     bool hasChanges() const { return m_changed; }
-    bool hasStore() const { return !m_storePath.isEmpty(); }
-    const QString& storePath() const { return m_storePath; }
 
     platform::Expected<void> save();
 
@@ -73,7 +71,6 @@ public:
     /// that cannot be read is moved aside (kept) and reported once in an alert; the history
     /// then starts empty. When even that fails, the context has no store.
     HistoryContext& managedObjectContext();
-    bool hasManagedObjectContext() const { return m_context != nullptr; }
 
     /// Saves the context, presenting a failure.
     bool saveAction();
@@ -83,9 +80,6 @@ public:
     /// is shown and the user chooses between quitting anyway and cancelling. `commitEditing`
     /// ends an edit in progress and answers false to refuse.
     TerminateReply applicationShouldTerminate(const std::function<bool()>& commitEditing = {});
-
-    /// Closing the main window quits the program.
-    static bool applicationShouldTerminateAfterLastWindowClosed() { return true; }
 
 private:
     void presentError(const QString& message, const QString& details);

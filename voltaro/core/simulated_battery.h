@@ -28,7 +28,6 @@ public:
 
     int chargeNow() const { return m_chargeNow; }
     bool charging() const { return m_charging; }
-    const QString& root() const { return m_root; }
 
 private:
     explicit SimulatedBattery(QString root) : m_root(std::move(root)) {}
