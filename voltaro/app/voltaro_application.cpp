@@ -194,6 +194,9 @@ bool VoltaroApplication::start() {
     if (!m_controller->awakeFromNib(*m_mainWindow))
         return false;
     m_mainWindow->show();
+    // The history is opened with the window, so that an unreadable store is reported now
+    // rather than when the first entry is added.
+    m_delegate->managedObjectContext();
     return true;
 }
 

@@ -7,7 +7,10 @@
 
 #include "core/file_io.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QTimer>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -124,6 +127,21 @@ TEST_F(Gui, HistoryEntriesAreTabledPlottedAndSavedAtQuit) {
     const auto records = decodeHistory(*saved);
     ASSERT_TRUE(records);
     EXPECT_EQ(records->size(), 1u);
+}
+
+TEST_F(Gui, AnUnreadableHistoryIsMovedAsideAtStart) {
+    ASSERT_TRUE(platform::writeFileAtomically(home.path() + QStringLiteral("/data/Voltaro/Voltaro.xml"),
+                                              "torn"));
+    // The alert is a modal dialog; close it as soon as it shows.
+    QTimer::singleShot(0, [] {
+        if (QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }))
+            QApplication::activeModalWidget()->close();
+    });
+    startSimulated();
+    const QStringList kept = QDir(home.path() + QStringLiteral("/data/Voltaro"))
+                                 .entryList({QStringLiteral("Voltaro.xml.unreadable-*")});
+    EXPECT_EQ(kept.size(), 1);
+    EXPECT_FALSE(QFile::exists(home.path() + QStringLiteral("/data/Voltaro/Voltaro.xml")));
 }
 
 TEST_F(Gui, PreferencesSheetSavesAndStartsAWorker) {
