@@ -8,8 +8,6 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
-
 int main(int argc, char** argv) {
     platform::setLogPrefix(QStringLiteral("Voltaro"));
     QStringList arguments;

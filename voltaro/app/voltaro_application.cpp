@@ -12,7 +12,7 @@
 #include "qt/message_box_alerts.h"
 
 #include <QApplication>
-#include <QFileInfo>
+#include <QFile>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTextStream>
