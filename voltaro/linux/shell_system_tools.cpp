@@ -72,7 +72,7 @@ std::optional<QByteArray> ShellSystemTools::runProgram(const QString& program,
 
 QString ShellSystemTools::processorArchitecture() {
     const QString path = platform::hwPath(QStringLiteral("/proc/cpuinfo"));
-    auto cpuinfo = QFileInfo::exists(path) ? platform::readFile(path)
+    auto cpuinfo = QFileInfo(path).isFile() ? platform::readFile(path)
                                            : platform::Expected<QByteArray>(QByteArray());
     return processorArchitectureLabel(cpuinfo ? *cpuinfo : QByteArray(),
                                       QSysInfo::currentCpuArchitecture());

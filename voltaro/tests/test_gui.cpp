@@ -153,6 +153,12 @@ TEST_F(Gui, PreferencesSheetSavesAndStartsAWorker) {
     window.main_openPreferences();
     window.preferencesWindow()->setSheet(sheet);
     ASSERT_TRUE(window.preferencesWindow()->isVisible());
+    QString path = qEnvironmentVariable("VOLTARO_SCREENSHOT");
+    if (!path.isEmpty()) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.preferencesWindow()));
+        EXPECT_TRUE(window.preferencesWindow()->grab().save(
+            path.replace(QStringLiteral(".png"), QStringLiteral("-preferences.png"))));
+    }
     window.preferencesWindow()->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->click();
     EXPECT_FALSE(window.preferencesWindow()->isVisible());
     QTRY_COMPARE_WITH_TIMEOUT(window.valueFields()[4]->text(), QStringLiteral("5500 mAh"), 20000);

@@ -2,7 +2,12 @@
 
 #include "voltaro/core/battery_fields.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace voltaro;
 using fakes::FakeTree;
@@ -88,6 +93,10 @@ TEST(Print, GarbageNeverCrashes) {
     tree.write(QStringLiteral("sys/class/dmi/id/product_name"), QByteArray(100000, '"'));
     tree.write(QStringLiteral("sys/class/dmi/id/product_serial"), "\x01\x02\x03");
     tree.write(QStringLiteral("proc/cpuinfo"), QByteArray(70000, '\n'));
+    // A fifo where a file should be would block a reader for good.
+    const QByteArray uevent = QFile::encodeName(tree.root() + QStringLiteral("/sys/class/power_supply/BAT0/uevent"));
+    ASSERT_EQ(::unlink(uevent.constData()), 0);
+    ASSERT_EQ(::mkfifo(uevent.constData(), 0600), 0);
     const FakeTree::Run run = tree.voltaro({QStringLiteral("--print")});
     ASSERT_EQ(run.status, 0) << run.err.constData();
     EXPECT_EQ(printed(run.out, label::kChargeCurrent), QStringLiteral("0 mAh"));

@@ -18,6 +18,9 @@ namespace {
 constexpr qint64 kMaxAttributeBytes = 64 * 1024;
 
 QByteArray readSmallFile(const QString& path) {
+    // Only regular files: a fifo or a device in a hand-made tree would block the read.
+    if (!QFileInfo(path).isFile())
+        return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -71,13 +74,8 @@ public:
     }
 
     QString text(const QString& name) const {
-        const QString path = m_path + QLatin1Char('/') + name;
-        if (QFileInfo(path).isFile()) {
-            const QString text = cleanText(readSmallFile(path));
-            if (!text.isEmpty())
-                return text;
-        }
-        return m_uevent.value(name);
+        const QString text = cleanText(readSmallFile(m_path + QLatin1Char('/') + name));
+        return text.isEmpty() ? m_uevent.value(name) : text;
     }
 
     std::optional<std::int64_t> number(const QString& name) const {
