@@ -7,7 +7,7 @@ SUITE_BUILD="$SUITE_ROOT/build"
 # What building and running every program needs.
 SUITE_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins
+    qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins qt6-charts-dev
     libplist-dev libplist++-dev
     libgl-dev libglu1-mesa-dev
     libgtest-dev libbenchmark-dev

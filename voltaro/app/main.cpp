@@ -1,0 +1,41 @@
+// Voltaro, the battery monitor. `--print` runs on a QCoreApplication, so it needs no display.
+
+#include "voltaro_application.h"
+
+#include "core/log.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QTextStream>
+
+int main(int argc, char** argv) {
+    platform::setLogPrefix(QStringLiteral("Voltaro"));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const voltaro::Options options = voltaro::parseOptions(arguments);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (options.help) {
+        out << voltaro::usage();
+        return 0;
+    }
+    if (!options.error.isEmpty()) {
+        err << "Voltaro: " << options.error << '\n' << voltaro::usage();
+        return 2;
+    }
+    if (options.print) {
+        QCoreApplication application(argc, argv);
+        return voltaro::printFields(options, out, err);
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Voltaro"));
+    QApplication::setDesktopFileName(QStringLiteral("voltaro"));
+    // Closing the main window quits, once the history is saved; other windows do not count.
+    QApplication::setQuitOnLastWindowClosed(false);
+    voltaro::VoltaroApplication voltaro(options);
+    if (!voltaro.start())
+        return 1;
+    return application.exec();
+}

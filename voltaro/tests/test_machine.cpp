@@ -1,0 +1,194 @@
+#include "fake_tools.h"
+
+#include "voltaro/core/app_controller.h"
+#include "voltaro/core/machine.h"
+
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace voltaro;
+
+namespace {
+
+QDateTime utc(int year, int month, int day, int hour = 0) {
+    return QDateTime(QDate(year, month, day), QTime(hour, 0), Qt::UTC);
+}
+
+struct ModelCase {
+    const char* output;
+    const QString& family;
+};
+
+class Classification : public ::testing::TestWithParam<ModelCase> {};
+
+TEST_P(Classification, SubstringTestsInOrder) {
+    EXPECT_EQ(classifyComputerType(GetParam().output), GetParam().family) << GetParam().output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, Classification,
+    ::testing::Values(ModelCase{"    |   \"product-name\" = <\"MacBookPro3,1\">", family::kIntelNotebook},
+                      ModelCase{"      Model Identifier: MacBookAir1,1", family::kIntelNotebook},
+                      ModelCase{"MacBook2,1", family::kIntelNotebook},
+                      ModelCase{"PowerBook5,8", family::kPpcNotebook},
+                      ModelCase{"PowerMac7,3", family::kNotSupported},
+                      ModelCase{"iMac5,1", family::kNotSupported},
+                      ModelCase{"Macmini1,1", family::kUnknown},
+                      ModelCase{"PowerBook6,5", family::kPpcNotebook},
+                      ModelCase{"iBook G4", family::kUnknown},
+                      ModelCase{"macbook", family::kUnknown},
+                      ModelCase{"iMac and MacBook", family::kIntelNotebook},
+                      ModelCase{"PowerMac PowerBook", family::kPpcNotebook},
+                      ModelCase{"", family::kUnknown}));
+
+TEST(Probes, ReadOnlyTheFirstFortyBytes) {
+    auto tools = std::make_shared<fakes::FakeTools>();
+    tools->setShellOutput(kProductNameProbe, QByteArray(40, ' ') + "MacBook2,1");
+    tools->setShellOutput(kModelIdentifierProbe, QByteArray(30, ' ') + "MacBook2,1");
+    const ToolReaders readers(tools, 949.0);
+    EXPECT_EQ(readers.getComputerTypeString(), family::kUnknown);
+    EXPECT_EQ(readers.getComputerTypeStringLEO(), family::kIntelNotebook) << "MacBook fits";
+    EXPECT_EQ(readers.getComputerTypeStringTIGER(), family::kUnknown) << "empty output";
+    tools->shellFails = true;
+    EXPECT_EQ(readers.getComputerTypeStringLEO(), family::kUnknown);
+}
+
+TEST(LinuxAdaptation, ABatteryMakesANotebook) {
+    EXPECT_EQ(adaptFamilyToLinux(family::kUnknown, true), family::kLinuxNotebook);
+    EXPECT_EQ(adaptFamilyToLinux(family::kNotSupported, true), family::kLinuxNotebook);
+    EXPECT_EQ(adaptFamilyToLinux(family::kIntelNotebook, true), family::kIntelNotebook);
+    EXPECT_EQ(adaptFamilyToLinux(family::kPpcNotebook, true), family::kPpcNotebook);
+    EXPECT_EQ(adaptFamilyToLinux(family::kUnknown, false), family::kUnknown);
+    EXPECT_EQ(adaptFamilyToLinux(family::kNotSupported, false), family::kNotSupported);
+    EXPECT_EQ(adaptFamilyToLinux(family::kIntelNotebook, false), family::kNotSupported);
+    EXPECT_TRUE(isSupportedFamily(family::kLinuxNotebook));
+    EXPECT_FALSE(isSupportedFamily(family::kUnknown));
+}
+
+TEST(Architecture, LabelFromFamilyOrProcessor) {
+    EXPECT_EQ(architectureLabel(family::kIntelNotebook, QStringLiteral("AMD")), QStringLiteral("INTEL"));
+    EXPECT_EQ(architectureLabel(family::kPpcNotebook, QString()), QStringLiteral("PPC"));
+    EXPECT_EQ(architectureLabel(family::kLinuxNotebook, QStringLiteral("AMD")), QStringLiteral("AMD"));
+
+    EXPECT_EQ(processorArchitectureLabel("vendor_id\t: GenuineIntel\n", QStringLiteral("x86_64")),
+              QStringLiteral("INTEL"));
+    EXPECT_EQ(processorArchitectureLabel("vendor_id\t: AuthenticAMD\n", QStringLiteral("x86_64")),
+              QStringLiteral("AMD"));
+    EXPECT_EQ(processorArchitectureLabel("processor\t: 0\nCPU implementer\t: 0x41\n",
+                                         QStringLiteral("arm64")),
+              QStringLiteral("ARM"));
+    EXPECT_EQ(processorArchitectureLabel("cpu\t\t: 7447A, altivec supported\n", QStringLiteral("power")),
+              QStringLiteral("PPC"));
+    EXPECT_EQ(processorArchitectureLabel("isa\t\t: rv64imafdc\n", QStringLiteral("riscv64")),
+              QStringLiteral("RISCV"));
+    EXPECT_EQ(processorArchitectureLabel("", QStringLiteral("x86_64")), QStringLiteral("X86"));
+    EXPECT_EQ(processorArchitectureLabel("", QStringLiteral("arm64")), QStringLiteral("ARM"));
+    EXPECT_EQ(processorArchitectureLabel("", QStringLiteral("mips")), QStringLiteral("MIPS"));
+}
+
+TEST(Age, SerialGivesTheFirstOfTheMonthInEst) {
+    // Year digit 8, week 12: month 3, 1 March 2008 00:00 EST, which is 05:00 UTC.
+    EXPECT_EQ(manufactureDateSeconds(QStringLiteral("W8812XXXXXX")),
+              double(utc(2008, 3, 1, 5).toSecsSinceEpoch()));
+    EXPECT_EQ(manufactureDateSeconds(QStringLiteral("W8912XXXXXX")),
+              double(utc(1999, 3, 1, 5).toSecsSinceEpoch()));
+    EXPECT_EQ(manufactureDateSeconds(QStringLiteral("W8012XXXXXX")),
+              double(utc(2000, 3, 1, 5).toSecsSinceEpoch()));
+}
+
+TEST(Age, MonthsAndWeeksAreTruncated) {
+    const QDateTime made = utc(2008, 3, 1, 5);
+    const Age age = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addDays(45));
+    EXPECT_EQ(age.months, 1);
+    EXPECT_EQ(age.weeks, 6);
+    const Age sameDay = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addSecs(3600));
+    EXPECT_EQ(sameDay.months, 0);
+    EXPECT_EQ(sameDay.weeks, 0);
+    const Age early = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addDays(-8));
+    EXPECT_EQ(early.weeks, -1) << "truncated toward zero";
+}
+
+TEST(Age, WeekToMonthAndItsCarries) {
+    // Weeks 1-3 give month 0: December of the year before.
+    EXPECT_EQ(manufactureDateSeconds(QStringLiteral("W8802XXXXXX")),
+              double(utc(2007, 12, 1, 5).toSecsSinceEpoch()));
+    // Weeks 52-53 give month 13: January of the year after.
+    EXPECT_EQ(manufactureDateSeconds(QStringLiteral("W8853XXXXXX")),
+              double(utc(2009, 1, 1, 5).toSecsSinceEpoch()));
+    EXPECT_EQ(manufactureDateSeconds(QStringLiteral("W8804XXXXXX")),
+              double(utc(2008, 1, 1, 5).toSecsSinceEpoch()));
+}
+
+TEST(Age, ElevenBlanksAreAgeZero) {
+    const Age age = ageFromSerial(QString(11, QLatin1Char(' ')), utc(2026, 1, 1));
+    EXPECT_EQ(age.months, 0);
+    EXPECT_EQ(age.weeks, 0);
+}
+
+TEST(Age, EmptySerialCountsFromYearZero) {
+    // Eleven NUL characters are not the blank serial: year 0, week 0, so month 0 of year 0,
+    // which is December of the year before year 0.
+    const QString nuls(11, QChar(0));
+    const double made = manufactureDateSeconds(nuls);
+    const QDateTime now = utc(2026, 1, 1);
+    const Age age = ageFromSerial(nuls, now);
+    EXPECT_EQ(age.months, std::int32_t((double(now.toSecsSinceEpoch()) - made) / 86400 / 30));
+    EXPECT_GT(age.months, 24000);
+    // A letter for the year reads as year 0 as well; short serials read what is there.
+    EXPECT_EQ(manufactureDateSeconds(QStringLiteral("W8X00XXXXXX")), made);
+    EXPECT_EQ(manufactureDateSeconds(QStringLiteral("W")), made);
+    EXPECT_EQ(manufactureDateSeconds(QString()), made);
+}
+
+TEST(Serial, ElevenCharactersOfThePipeline) {
+    auto tools = std::make_shared<fakes::FakeTools>();
+    tools->setShellOutput(kSerialCommand, "W87305UMYA8\n");
+    const ToolReaders readers(tools, 949.0);
+    EXPECT_EQ(readers.UNIVERSAL_getSerial(), QStringLiteral("W87305UMYA8"));
+    tools->setShellOutput(kSerialCommand, "");
+    EXPECT_EQ(readers.UNIVERSAL_getSerial(), QString(11, QChar(0)));
+    tools->shellFails = true;
+    EXPECT_EQ(readers.UNIVERSAL_getSerial(), QString(11, QChar(0)));
+}
+
+TEST(Serial, ACustomSerialReplacesTheHardwareOne) {
+    auto tools = std::make_shared<fakes::FakeTools>();
+    tools->setShellOutput(kSerialCommand, "W8812XXXXXX");
+    const ToolReaders readers(tools, 949.0);
+    const QDateTime now = utc(2008, 3, 1, 5).addDays(45);
+    EXPECT_EQ(readers.UNIVERSAL_ageInMonths(std::nullopt, now), 1);
+    EXPECT_EQ(readers.UNIVERSAL_ageInWeeks(std::nullopt, now), 6);
+    EXPECT_EQ(readers.UNIVERSAL_ageInMonths(QString(11, QLatin1Char(' ')), now), 0);
+    EXPECT_EQ(readers.UNIVERSAL_ageInWeeks(QStringLiteral("W8812XXXXXX"), now), 6);
+}
+
+// The serial pipeline's awk and cut on the real tool's output, where the captures are at hand.
+TEST(CapturedOutput, SerialPipelineOnARealPlatformExpert) {
+    const QString capture =
+        QStringLiteral(VOLTARO_CAPTURES_DIR "/ioreg_c_IOPlatformExpertDevice_macbook2-1.txt");
+    if (!QFile::exists(capture))
+        GTEST_SKIP() << "no captures here";
+    QString command = kSerialCommand;
+    command.replace(QStringLiteral("/usr/sbin/ioreg -c 'IOPlatformExpertDevice'"),
+                    QStringLiteral("cat '%1'").arg(capture));
+    QProcess shell;
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+    ASSERT_TRUE(shell.waitForFinished());
+    EXPECT_EQ(shell.readAllStandardOutput().left(11), QByteArray("W87305UMYA8"));
+}
+
+TEST(CapturedOutput, ProductNames) {
+    QFile file(QStringLiteral(VOLTARO_CAPTURES_DIR "/ioreg_l_grep_product-name.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "no captures here";
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        EXPECT_EQ(classifyComputerType(line.left(kProbeBytes)), family::kIntelNotebook)
+            << line.constData();
+    }
+}
+
+} // namespace
