@@ -40,13 +40,26 @@ bool appendLine(const char* path, const char* text, std::size_t length) {
 
 } // namespace
 
-SimulatedDriverEntries::SimulatedDriverEntries(std::string folder) : m_folder(std::move(folder)) {}
+constexpr const char* kFiles[] = {kControlEntry,     kBusEntry,       kVoltageEntry,
+                                  kTemperatureEntry, kStatusLowEntry, kStatusHighEntry,
+                                  "ctl.log"};
+
+SimulatedDriverEntries::SimulatedDriverEntries(std::string folder) : m_folder(std::move(folder)) {
+    for (std::size_t i = 0; i < m_files.size(); ++i)
+        m_files[i] = std::make_unique<KeptFile>(m_folder + "/" + kFiles[i]);
+}
+
+KeptFile* SimulatedDriverEntries::fileOf(const char* name) {
+    for (std::size_t i = 0; i < m_files.size(); ++i) {
+        if (std::string_view(name) == kFiles[i])
+            return m_files[i].get();
+    }
+    return nullptr;
+}
 
 bool SimulatedDriverEntries::read(const char* name, std::int32_t& value) {
-    char path[PATH_MAX];
-    if (std::snprintf(path, sizeof path, "%s/%s", m_folder.c_str(), name) >= int(sizeof path))
-        return false;
-    auto number = readIntegerFile(path);
+    KeptFile* file = fileOf(name);
+    auto number = file ? file->readInteger() : std::nullopt;
     if (!number || *number < INT32_MIN || *number > INT32_MAX)
         return false;
     value = std::int32_t(*number);
@@ -54,12 +67,10 @@ bool SimulatedDriverEntries::read(const char* name, std::int32_t& value) {
 }
 
 bool SimulatedDriverEntries::writeEntry(const char* name, std::int32_t value) {
-    char path[PATH_MAX];
+    KeptFile* file = fileOf(name);
     char text[16];
-    if (std::snprintf(path, sizeof path, "%s/%s", m_folder.c_str(), name) >= int(sizeof path))
-        return false;
     const int length = std::snprintf(text, sizeof text, "%d\n", value);
-    return replaceFile(path, text, std::size_t(length));
+    return file && replaceFile(file->path().c_str(), text, std::size_t(length));
 }
 
 bool SimulatedDriverEntries::write(const char* name, std::int32_t value) {
@@ -67,10 +78,9 @@ bool SimulatedDriverEntries::write(const char* name, std::int32_t value) {
         return false;
     if (!writeEntry(kControlEntry, value))
         return false;
-    char path[PATH_MAX];
     char line[16];
-    std::snprintf(path, sizeof path, "%s/ctl.log", m_folder.c_str());
-    appendLine(path, line, std::size_t(std::snprintf(line, sizeof line, "%d\n", value)));
+    appendLine(fileOf("ctl.log")->path().c_str(), line,
+               std::size_t(std::snprintf(line, sizeof line, "%d\n", value)));
 
     const std::uint32_t packed = std::uint32_t(value);
     std::int32_t status = 0;

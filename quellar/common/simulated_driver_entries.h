@@ -1,6 +1,9 @@
 #pragma once
 
 #include "driver_entries.h"
+#include "sysfs_file.h"
+
+#include <array>
 
 namespace quellar {
 
@@ -25,9 +28,12 @@ public:
     static bool create(const std::string& folder, std::string& problem);
 
 private:
+    KeptFile* fileOf(const char* name);
     bool writeEntry(const char* name, std::int32_t value);
 
     std::string m_folder;
+    // The entries' files, kept open for reading; ctl.log last.
+    std::array<std::unique_ptr<KeptFile>, 7> m_files;
 };
 
 /// The voltage of a voltage code, in the voltage entry's units of 0.1 mV.

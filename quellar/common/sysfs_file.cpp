@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quellar {
@@ -63,6 +64,32 @@ std::optional<std::int64_t> readIntegerFile(const char* path) {
     auto number = readIntegerFile(fd);
     ::close(fd);
     return number;
+}
+
+KeptFile::~KeptFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int KeptFile::openFile() {
+    // An open file whose last name is gone has been replaced: fstat tells without walking the
+    // path again.
+    struct stat info;
+    if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || info.st_nlink == 0)) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (m_fd < 0)
+        m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    return m_fd;
+}
+
+std::optional<std::size_t> KeptFile::read(char* buffer, std::size_t size) {
+    return readHead(openFile(), buffer, size);
+}
+
+std::optional<std::int64_t> KeptFile::readInteger() {
+    return readIntegerFile(openFile());
 }
 
 } // namespace quellar

@@ -3,11 +3,6 @@
 #include "common/sysfs_file.h"
 #include "core/hw_path.h"
 
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace quellar {
 
 std::optional<CpuTicks> parseCpuTicks(std::string_view procStat) {
@@ -54,39 +49,12 @@ std::optional<std::uint32_t> loadBetween(const CpuTicks& previous, const CpuTick
     return std::uint32_t(100 * busy / elapsed);
 }
 
-ProcStatLoadSource::ProcStatLoadSource() {
-    const std::string path = platform::hwPath("/proc/stat");
-    std::strncpy(m_path, path.c_str(), sizeof m_path - 1);
-    m_path[sizeof m_path - 1] = '\0';
-    reopenIfReplaced();
-}
-
-ProcStatLoadSource::~ProcStatLoadSource() {
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-void ProcStatLoadSource::reopenIfReplaced() {
-    struct stat info;
-    if (::stat(m_path, &info) != 0)
-        return;
-    if (m_fd >= 0 && info.st_dev == m_device && info.st_ino == m_inode)
-        return;
-    const int fd = ::open(m_path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = fd;
-    m_device = info.st_dev;
-    m_inode = info.st_ino;
-}
+ProcStatLoadSource::ProcStatLoadSource() : m_file(platform::hwPath("/proc/stat")) {}
 
 std::optional<CpuTicks> ProcStatLoadSource::read() {
-    reopenIfReplaced();
     // The aggregate line comes first and is well under this size.
     char buffer[512];
-    auto n = readHead(m_fd, buffer, sizeof buffer);
+    auto n = m_file.read(buffer, sizeof buffer);
     if (!n)
         return std::nullopt;
     return parseCpuTicks(std::string_view(buffer, *n));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/sysfs_file.h"
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -33,24 +35,15 @@ public:
     virtual std::optional<CpuTicks> read() = 0;
 };
 
-/// /proc/stat under HW_ROOT, kept open and read from offset 0 each time. When the file at the
-/// path is replaced by another (a test tree rewritten by rename), it is opened anew.
-/// Allocates nothing after construction.
+/// /proc/stat under HW_ROOT, kept open and read from offset 0 each time (a file put in its place,
+/// as in a test tree, is opened anew). Allocates nothing after construction.
 class ProcStatLoadSource final : public LoadSource {
 public:
     ProcStatLoadSource();
-    ~ProcStatLoadSource() override;
-    ProcStatLoadSource(const ProcStatLoadSource&) = delete;
-    ProcStatLoadSource& operator=(const ProcStatLoadSource&) = delete;
-
     std::optional<CpuTicks> read() override;
 
 private:
-    void reopenIfReplaced();
-
-    char m_path[4096];
-    int m_fd = -1;
-    std::uint64_t m_device = 0, m_inode = 0;
+    KeptFile m_file;
 };
 
 } // namespace quellar

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdlib.h>
+
 using quellar::parseLeadingInteger;
 
 TEST(ParseLeadingInteger, ReadsTheLeadingNumberAndIgnoresTheRest) {
@@ -16,4 +21,21 @@ TEST(ParseLeadingInteger, GarbageAndOverflowAreNoNumber) {
     for (const char* text :
          {"", "\n", "abc", "-", "+x", "9223372036854775808", "99999999999999999999999"})
         EXPECT_FALSE(parseLeadingInteger(text)) << text;
+}
+
+TEST(KeptFile, FollowsAFileReplacedInPlaceOrByRenameAndOneThatAppearsLater) {
+    char pattern[] = "/tmp/quellar-kept-XXXXXX";
+    const std::string folder = ::mkdtemp(pattern);
+    const std::string path = folder + "/value";
+    quellar::KeptFile file(path);
+    EXPECT_FALSE(file.readInteger()) << "not there yet";
+
+    std::ofstream(path) << "1\n";
+    EXPECT_EQ(file.readInteger(), 1);
+    std::ofstream(path, std::ios::trunc) << "22\n";
+    EXPECT_EQ(file.readInteger(), 22) << "rewritten in place";
+    std::ofstream(path + ".new") << "333\n";
+    std::rename((path + ".new").c_str(), path.c_str());
+    EXPECT_EQ(file.readInteger(), 333) << "renamed over";
+    std::filesystem::remove_all(folder);
 }
