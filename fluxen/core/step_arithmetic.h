@@ -1,0 +1,57 @@
+#pragma once
+
+// The arithmetic of one contact, shared by both steps so that they cannot drift apart. Only
+// files built without floating-point contraction include this header.
+
+#include "simulation.h"
+
+#include <cmath>
+
+namespace fluxen::detail {
+
+/// Manhattan distance of two particles, single precision.
+inline float contactDistance(float ax, float ay, float bx, float by) {
+    return std::fabs(ax - bx) + std::fabs(ay - by);
+}
+
+/// Half the sum of two radii: the distance under which two particles touch.
+inline float contactReach(float aRadius, float bRadius) {
+    return (aRadius + bRadius) * 0.5f;
+}
+
+/// The base of the stiffness power: one plus the relative overlap, in [1, 2] for touching
+/// particles.
+inline float stiffnessBase(float d, float D) {
+    return (D - d) / D + 1.0f;
+}
+
+/// The stiffness of a contact, the power taken in double and stored as float.
+inline float stiffness(float base, float rabia) {
+    return static_cast<float>(std::pow(static_cast<double>(base), static_cast<double>(rabia)));
+}
+
+/// The share of the lower particle's own velocity in a contact: its radius over the sum of
+/// both, taken in double and stored as float.
+inline float contactWeight(float aRadius, float D) {
+    return static_cast<float>(static_cast<double>(aRadius) / (2.0 * D));
+}
+
+/// Applies one contact of `a` (the lower index `i`) with `b`, given the pair's weight `w` and
+/// stiffness `K`. Particle 0 moves only itself; every other pair averages velocities by size
+/// and pushes apart with the stiffness.
+inline void touch(int i, Particle& a, Particle& b, float w, float K) {
+    if (i == 0) {
+        a.vx = static_cast<float>(static_cast<double>(a.vx + b.vx) * 0.5 +
+                                  static_cast<double>(a.x - b.x) * 0.6);
+        a.vy = static_cast<float>(static_cast<double>(a.vy + b.vy) * 0.7 +
+                                  static_cast<double>(a.y - b.y) * 0.6 - 3.0);
+        return;
+    }
+    const float keep = 1.0f - w;
+    a.vx = w * a.vx + keep * b.vx + (a.x - b.x) * K;
+    a.vy = w * a.vy + keep * b.vy + (a.y - b.y) * K;
+    b.vx = w * a.vx + keep * b.vx + (b.x - a.x) * K;
+    b.vy = w * a.vy + keep * b.vy + (b.y - a.y) * K;
+}
+
+} // namespace fluxen::detail
