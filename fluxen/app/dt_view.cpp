@@ -455,7 +455,7 @@ void DTView::applicationShouldTerminate() {
 }
 
 void DTView::donate() {
-    QDesktopServices::openUrl(donationUrl());
+    QDesktopServices::openUrl(QUrl::fromEncoded(donationAddress()));
 }
 
 void DTView::www() {

@@ -31,7 +31,7 @@ QUrl homepageUrl() {
     return QUrl(QLatin1String(kHomepage));
 }
 
-QUrl donationUrl() {
+QByteArray donationAddress() {
     // Built by concatenation: the query holds "%2d", which a QString::arg would take for a
     // placeholder.
     const QByteArray query = QByteArray("cmd=_donations&business=") +
@@ -39,8 +39,7 @@ QUrl donationUrl() {
                              "&item_name=" + kProgramName +
                              "&no_shipping=0&no_note=1&tax=0&currency_code=EUR&lc=US"
                              "&bn=PP%2dDonationsBF&charset=UTF%2d8";
-    return QUrl::fromEncoded(QByteArray(kDonationHost) + "/cgi-bin/webscr?" + query,
-                             QUrl::StrictMode);
+    return QByteArray(kDonationHost) + "/cgi-bin/webscr?" + query;
 }
 
 } // namespace fluxen

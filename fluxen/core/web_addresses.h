@@ -26,7 +26,8 @@ bool isUpdateAvailable(QByteArrayView body);
 /// The maker's homepage, opened by the "www" link.
 QUrl homepageUrl();
 
-/// The donation form, opened by the "donate" link.
-QUrl donationUrl();
+/// The donation form's address, opened by the "donate" link, percent-encoded exactly as the
+/// form expects it. (QUrl would write "%2d" as the equivalent "-".)
+QByteArray donationAddress();
 
 } // namespace fluxen

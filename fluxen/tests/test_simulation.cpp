@@ -235,5 +235,30 @@ TEST(WorldWidth, FollowsTheViewsShape) {
     EXPECT_EQ(worldWidthFor(300, 0), 230400); // no height counts as one pixel, no division by 0
 }
 
+TEST(Tilt, LiquidRunsToTheLowSide) {
+    ManualTilt tilt;
+    Simulation liquid;
+    liquid.calibrate(tilt);
+    std::srand(6);
+    liquid.initObjects();
+    auto centre = [&] {
+        double sum = 0;
+        for (int i = 1; i < liquid.NUM_OBJ; ++i)
+            sum += liquid.o[i].x;
+        return sum / (liquid.NUM_OBJ - 1);
+    };
+    for (int i = 0; i < 300; ++i)
+        liquid.step();
+    EXPECT_NEAR(centre(), 512, 120);
+    tilt.setTilt(128); // an eighth of a turn
+    for (int i = 0; i < 300; ++i)
+        liquid.step();
+    EXPECT_LT(centre(), 300);
+    tilt.setTilt(-128);
+    for (int i = 0; i < 400; ++i)
+        liquid.step();
+    EXPECT_GT(centre(), 724);
+}
+
 } // namespace
 } // namespace fluxen
