@@ -40,13 +40,16 @@ struct Simulation::Grid {
     int columns = 1;
     int rows = 1;
 
-    // Touching pairs as found, then the higher index of each grouped by the lower one, in
-    // increasing order.
-    std::vector<int> pairLow;
-    std::vector<int> pairHigh;
+    // Touching pairs as keys (lower index, higher index) packed into one integer, first as
+    // found, then sorted; where each lower index's pairs start; and each pair's weight and
+    // stiffness.
+    std::vector<std::uint64_t> pairs;
+    std::vector<std::uint64_t> sortScratch;
     std::vector<std::uint32_t> groupStart;
     std::vector<std::uint32_t> fill;
-    std::vector<int> groupHigh;
+    std::vector<float> pairWeight;
+    std::vector<float> pairStiffness;
+    int highBits = 1;
 
     detail::StiffnessTable stiffness;
 
@@ -54,6 +57,14 @@ struct Simulation::Grid {
     void findPairs();
     void findPairsOfFirst(const std::vector<Particle>& o, int count);
     void groupPairs(int count);
+    void weighPairs(const std::vector<Particle>& o, float rabia);
+    std::uint64_t key(int low, int high) const {
+        return (static_cast<std::uint64_t>(low) << highBits) | static_cast<std::uint64_t>(high);
+    }
+    int lowOf(std::uint64_t key) const { return static_cast<int>(key >> highBits); }
+    int highOf(std::uint64_t key) const {
+        return static_cast<int>(key & ((std::uint64_t{1} << highBits) - 1));
+    }
 };
 
 namespace {
@@ -148,36 +159,74 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
 // (contiguous in memory), and the three cells below in the next row (contiguous too). The
 // test runs on four particles at a time; the vector operations are the same IEEE
 // single-precision operations as the scalar test, and lanes past the range are masked off.
+// Hits are written without branches: four keys always, of which the first `hits` count.
 void Simulation::Grid::findPairs() {
-    pairLow.clear();
-    pairHigh.clear();
+    // The lanes set in each four-bit mask, in order.
+    static constexpr std::uint8_t kLanes[16][4] = {
+        {0, 0, 0, 0}, {0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {2, 0, 0, 0}, {0, 2, 0, 0},
+        {1, 2, 0, 0}, {0, 1, 2, 0}, {3, 0, 0, 0}, {0, 3, 0, 0}, {1, 3, 0, 0}, {0, 1, 3, 0},
+        {2, 3, 0, 0}, {0, 2, 3, 0}, {1, 2, 3, 0}, {0, 1, 2, 3}};
     const std::uint32_t placed = static_cast<std::uint32_t>(index.size());
     // Room to read whole vectors past the end.
     px.resize(placed + 4, 0);
     py.resize(placed + 4, 0);
     pr.resize(placed + 4, 0);
+    index.resize(placed + 4, 0);
+    static constexpr std::uint8_t kCount[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+    // Raw pointers and a local count, so that the compiler keeps them in registers instead of
+    // reloading them after every store of a key.
+    const float* const xs = px.data();
+    const float* const ys = py.data();
+    const float* const rs = pr.data();
+    const int* const indices = index.data();
+    const __m128i shift = _mm_cvtsi32_si128(highBits);
+    std::size_t found = 0;
+    // At most every particle against every other, plus the four keys always written.
+    pairs.resize(std::max<std::size_t>(pairs.capacity(), 4096));
+    std::uint64_t* out = pairs.data();
+    std::size_t room = pairs.size() - 4;
     const __m128 signless = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
     const __m128 half = _mm_set1_ps(0.5f);
     auto scan = [&](std::uint32_t at, std::uint32_t from, std::uint32_t to) {
-        const __m128 ax = _mm_set1_ps(px[at]);
-        const __m128 ay = _mm_set1_ps(py[at]);
-        const __m128 ar = _mm_set1_ps(pr[at]);
-        const int self = index[at];
+        const __m128 ax = _mm_set1_ps(xs[at]);
+        const __m128 ay = _mm_set1_ps(ys[at]);
+        const __m128 ar = _mm_set1_ps(rs[at]);
+        const __m128i selfs = _mm_set1_epi32(indices[at]);
+        std::size_t n = found;
         for (std::uint32_t k = from; k < to; k += 4) {
-            const __m128 dx = _mm_and_ps(_mm_sub_ps(ax, _mm_loadu_ps(&px[k])), signless);
-            const __m128 dy = _mm_and_ps(_mm_sub_ps(ay, _mm_loadu_ps(&py[k])), signless);
+            const __m128 dx = _mm_and_ps(_mm_sub_ps(ax, _mm_loadu_ps(xs + k)), signless);
+            const __m128 dy = _mm_and_ps(_mm_sub_ps(ay, _mm_loadu_ps(ys + k)), signless);
             const __m128 d = _mm_add_ps(dx, dy);
-            const __m128 reach = _mm_mul_ps(_mm_add_ps(ar, _mm_loadu_ps(&pr[k])), half);
+            const __m128 reach = _mm_mul_ps(_mm_add_ps(ar, _mm_loadu_ps(rs + k)), half);
             unsigned mask = static_cast<unsigned>(_mm_movemask_ps(_mm_cmplt_ps(d, reach)));
-            if (to - k < 4)
-                mask &= (1u << (to - k)) - 1;
-            while (mask) {
-                const int other = index[k + std::countr_zero(mask)];
-                mask &= mask - 1;
-                pairLow.push_back(std::min(self, other));
-                pairHigh.push_back(std::max(self, other));
+            mask &= to - k >= 4 ? 15u : (1u << (to - k)) - 1;
+            if (mask == 0)
+                continue;
+            if (n > room) [[unlikely]] {
+                pairs.resize(pairs.size() * 2);
+                out = pairs.data();
+                room = pairs.size() - 4;
             }
+            // Keys of the four lanes, then the set ones moved to the front.
+            const __m128i others = _mm_loadu_si128(reinterpret_cast<const __m128i*>(indices + k));
+            const __m128i below = _mm_cmplt_epi32(others, selfs);
+            const __m128i low = _mm_or_si128(_mm_and_si128(below, others),
+                                             _mm_andnot_si128(below, selfs));
+            const __m128i high = _mm_or_si128(_mm_andnot_si128(below, others),
+                                              _mm_and_si128(below, selfs));
+            alignas(16) std::uint64_t keys[4];
+            const __m128i zero = _mm_setzero_si128();
+            _mm_store_si128(reinterpret_cast<__m128i*>(keys),
+                            _mm_or_si128(_mm_sll_epi64(_mm_unpacklo_epi32(low, zero), shift),
+                                         _mm_unpacklo_epi32(high, zero)));
+            _mm_store_si128(reinterpret_cast<__m128i*>(keys + 2),
+                            _mm_or_si128(_mm_sll_epi64(_mm_unpackhi_epi32(low, zero), shift),
+                                         _mm_unpackhi_epi32(high, zero)));
+            for (int lane = 0; lane < 4; ++lane)
+                out[n + lane] = keys[kLanes[mask][lane]];
+            n += kCount[mask];
         }
+        found = n;
     };
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column) {
@@ -195,9 +244,11 @@ void Simulation::Grid::findPairs() {
             }
         }
     }
+    pairs.resize(found);
     px.resize(placed);
     py.resize(placed);
     pr.resize(placed);
+    index.resize(placed);
 }
 
 void Simulation::Grid::findPairsOfFirst(const std::vector<Particle>& o, int count) {
@@ -205,34 +256,53 @@ void Simulation::Grid::findPairsOfFirst(const std::vector<Particle>& o, int coun
         return;
     for (int j = 1; j < count; ++j) {
         const float d = detail::contactDistance(o[0].x, o[0].y, o[j].x, o[j].y);
-        if (d < detail::contactReach(o[0].radius, o[j].radius)) {
-            pairLow.push_back(0);
-            pairHigh.push_back(j);
-        }
+        if (d < detail::contactReach(o[0].radius, o[j].radius))
+            pairs.push_back(key(0, j));
     }
 }
 
-// A counting sort by lower index, then each (short) group sorted by higher index.
+// Sorts the keys, so by lower and then higher index, with a radix sort of eleven bits a pass,
+// and notes where each lower index's pairs start.
 void Simulation::Grid::groupPairs(int count) {
+    constexpr int kBits = 11;
+    constexpr std::size_t kBuckets = std::size_t{1} << kBits;
+    sortScratch.resize(pairs.size());
+    fill.resize(kBuckets);
+    for (int shift = 0; shift < 2 * highBits; shift += kBits) {
+        std::fill(fill.begin(), fill.end(), 0);
+        for (const std::uint64_t k : pairs)
+            ++fill[(k >> shift) & (kBuckets - 1)];
+        std::uint32_t sum = 0;
+        for (std::uint32_t& bucket : fill) {
+            const std::uint32_t size = bucket;
+            bucket = sum;
+            sum += size;
+        }
+        for (const std::uint64_t k : pairs)
+            sortScratch[fill[(k >> shift) & (kBuckets - 1)]++] = k;
+        pairs.swap(sortScratch);
+    }
     groupStart.assign(static_cast<std::size_t>(count) + 1, 0);
-    for (const int low : pairLow)
-        ++groupStart[low + 1];
+    for (const std::uint64_t k : pairs)
+        ++groupStart[lowOf(k) + 1];
     for (int i = 0; i < count; ++i)
         groupStart[i + 1] += groupStart[i];
-    groupHigh.resize(pairLow.size());
-    fill.assign(groupStart.begin(), groupStart.end() - 1);
-    for (std::size_t p = 0; p < pairLow.size(); ++p)
-        groupHigh[fill[pairLow[p]]++] = pairHigh[p];
-    for (int i = 0; i < count; ++i) {
-        int* first = groupHigh.data() + groupStart[i];
-        int* last = groupHigh.data() + groupStart[i + 1];
-        for (int* it = first + 1; it < last; ++it) {
-            const int value = *it;
-            int* hole = it;
-            for (; hole > first && *(hole - 1) > value; --hole)
-                *hole = *(hole - 1);
-            *hole = value;
-        }
+}
+
+// The weight and the stiffness of every pair, from the positions at the start of the step.
+// They do not depend on any velocity, so they are worked out before the sweep, where the
+// processor can overlap them freely.
+void Simulation::Grid::weighPairs(const std::vector<Particle>& o, float rabia) {
+    stiffness.prepare(rabia);
+    pairWeight.resize(pairs.size());
+    pairStiffness.resize(pairs.size());
+    for (std::size_t p = groupStart.size() > 1 ? groupStart[1] : 0; p < pairs.size(); ++p) {
+        const Particle& a = o[lowOf(pairs[p])];
+        const Particle& b = o[highOf(pairs[p])];
+        const float d = detail::contactDistance(a.x, a.y, b.x, b.y);
+        const float D = detail::contactReach(a.radius, b.radius);
+        pairWeight[p] = detail::contactWeight(a.radius, D);
+        pairStiffness[p] = stiffness(detail::stiffnessBase(d, D));
     }
 }
 
@@ -247,26 +317,23 @@ void Simulation::step() {
     if (!m_grid)
         m_grid = std::make_unique<Grid>();
     Grid& grid = *m_grid;
+    grid.highBits = std::max(1, static_cast<int>(std::bit_width(static_cast<unsigned>(NUM_OBJ))));
+    grid.pairs.clear();
     grid.build(o, NUM_OBJ);
     grid.findPairs();
     grid.findPairsOfFirst(o, NUM_OBJ);
     grid.groupPairs(NUM_OBJ);
-    grid.stiffness.prepare(rabia);
+    grid.weighPairs(o, rabia);
 
     gravityFromTilt();
     for (int i = 0; i < NUM_OBJ; ++i) {
         Particle& a = o[i];
         for (std::uint32_t p = grid.groupStart[i]; p < grid.groupStart[i + 1]; ++p) {
-            Particle& other = o[grid.groupHigh[p]];
-            if (i == 0) {
+            Particle& other = o[grid.highOf(grid.pairs[p])];
+            if (i == 0)
                 detail::touch(i, a, other, 0, 0);
-                continue;
-            }
-            const float d = detail::contactDistance(a.x, a.y, other.x, other.y);
-            const float D = detail::contactReach(a.radius, other.radius);
-            const float w = detail::contactWeight(a.radius, D);
-            const float K = grid.stiffness(detail::stiffnessBase(d, D));
-            detail::touch(i, a, other, w, K);
+            else
+                detail::touch(i, a, other, grid.pairWeight[p], grid.pairStiffness[p]);
         }
         moveAndBounce(a);
     }

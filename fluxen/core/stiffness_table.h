@@ -11,10 +11,9 @@ namespace fluxen::detail {
 /// with exactly its result.
 ///
 /// The power is approximated from a table of pow at 4097 points and a short binomial series
-/// for the small rest, with a proven bound on the approximation's error. Rounding the approximation
-/// to float gives the same float as rounding `pow`'s own result whenever no rounding boundary of
-/// float lies within both errors of the approximation; otherwise, about once in many thousand
-/// calls, `pow` itself is called. So the answer is always float(pow(base, rabia)).
+/// for the small rest, with a proven bound on the approximation's error. When every value
+/// within that bound (plus pow's own error) rounds to the same float, that float is pow's;
+/// otherwise, rarely, `pow` itself is called. So the answer is always float(pow(base, rabia)).
 class StiffnessTable {
 public:
     /// Builds the table for `rabia`; cheap when `rabia` is the one already prepared.
@@ -58,16 +57,13 @@ inline float StiffnessTable::approximate(float base) const {
                           square * (m_coefficient[2] + m_coefficient[3] * delta);
     const double q = m_power[k] * series;
 
-    const float rounded = static_cast<float>(q);
-    // The distance from q to the nearer rounding boundary is at least half the spacing of
-    // floats at `rounded`, less q's distance from it. Just above a power of two the spacing
-    // below is half the spacing above, hence a quarter there.
-    const std::uint32_t roundedBits = std::bit_cast<std::uint32_t>(rounded);
-    const double spacing = std::bit_cast<float>((roundedBits & 0x7F800000u) - (23u << 23));
-    const double halfSpacing = (roundedBits & 0x7FFFFFu) ? spacing * 0.5 : spacing * 0.25;
-    const double room = halfSpacing - std::fabs(q - static_cast<double>(rounded));
-    if (rounded > 1e-30f && rounded < 1e30f && room > q * m_relativeMargin) [[likely]]
-        return rounded;
+    // Rounding to float is monotone: when both ends of the interval that surely holds pow's
+    // own result round to the same float, so does that result.
+    const double error = q * m_relativeMargin;
+    const float low = static_cast<float>(q - error);
+    const float high = static_cast<float>(q + error);
+    if (low == high) [[likely]]
+        return low;
     return exact(base);
 }
 
