@@ -159,7 +159,8 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
 // (contiguous in memory), and the three cells below in the next row (contiguous too). The
 // test runs on four particles at a time; the vector operations are the same IEEE
 // single-precision operations as the scalar test, and lanes past the range are masked off.
-// Hits are written without branches: four keys always, of which the first `hits` count.
+// The keys of a vector's hits are moved to the front of four slots always written, of which
+// the first (as many as there are hits) count.
 void Simulation::Grid::findPairs() {
     // The lanes set in each four-bit mask, in order.
     static constexpr std::uint8_t kLanes[16][4] = {
@@ -210,10 +211,10 @@ void Simulation::Grid::findPairs() {
             // Keys of the four lanes, then the set ones moved to the front.
             const __m128i others = _mm_loadu_si128(reinterpret_cast<const __m128i*>(indices + k));
             const __m128i below = _mm_cmplt_epi32(others, selfs);
-            const __m128i low = _mm_or_si128(_mm_and_si128(below, others),
-                                             _mm_andnot_si128(below, selfs));
-            const __m128i high = _mm_or_si128(_mm_andnot_si128(below, others),
-                                              _mm_and_si128(below, selfs));
+            const __m128i low =
+                _mm_or_si128(_mm_and_si128(below, others), _mm_andnot_si128(below, selfs));
+            const __m128i high =
+                _mm_or_si128(_mm_andnot_si128(below, others), _mm_and_si128(below, selfs));
             alignas(16) std::uint64_t keys[4];
             const __m128i zero = _mm_setzero_si128();
             _mm_store_si128(reinterpret_cast<__m128i*>(keys),
