@@ -56,6 +56,20 @@ void drawCircle2(float x, float y, float halfWidth, float halfHeight, float red,
 
 } // namespace
 
+QSurfaceFormat liquidSurfaceFormat() {
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setVersion(2, 1);
+    format.setRedBufferSize(8);
+    format.setGreenBufferSize(8);
+    format.setBlueBufferSize(8);
+    format.setAlphaBufferSize(8);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    format.setSwapInterval(1);
+    return format;
+}
+
 TaggedSlider::TaggedSlider(int tag, double minimum, double maximum, double scale, QWidget* parent)
     : QSlider(Qt::Horizontal, parent), m_tag(tag), m_scale(scale) {
     setRange(static_cast<int>(std::lround(minimum * scale)),
@@ -73,19 +87,7 @@ DTView::DTView(platform::Clock& clock, platform::Defaults& defaults, platform::R
                MotionSensor& sensor, ManualTilt* tilt, QWidget* parent)
     : QOpenGLWidget(parent), m_clock(clock), m_defaults(defaults), m_resources(resources),
       m_tilt(tilt) {
-    // Fixed-function drawing needs the compatibility profile; swap interval 1 follows the
-    // display's refresh.
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setVersion(2, 1);
-    format.setRedBufferSize(8);
-    format.setGreenBufferSize(8);
-    format.setBlueBufferSize(8);
-    format.setAlphaBufferSize(8);
-    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
-    format.setSwapInterval(1);
-    setFormat(format);
+    setFormat(liquidSurfaceFormat());
     // The trail fades the previous frame, so the frame must be kept between draws.
     setUpdateBehavior(QOpenGLWidget::PartialUpdate);
     setFocusPolicy(Qt::StrongFocus);

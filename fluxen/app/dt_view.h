@@ -29,6 +29,10 @@ class MotionSensor;
 
 class TaggedSlider;
 
+/// The OpenGL surface the liquid needs: a compatibility profile for fixed-function drawing,
+/// alpha, and swap interval 1 so that frames follow the display's refresh.
+QSurfaceFormat liquidSurfaceFormat();
+
 /// The drawing surface: owns the liquid, draws it with fixed-function OpenGL at 60 frames a
 /// second, toggles full screen on a key, and is the target of every control of the panel.
 class DTView final : public QOpenGLWidget {

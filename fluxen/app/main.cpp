@@ -62,13 +62,7 @@ bool onlyAsksForText(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     // Fixed-function OpenGL needs a compatibility context for every widget of the program.
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setVersion(2, 1);
-    format.setAlphaBufferSize(8);
-    format.setSwapInterval(1);
-    QSurfaceFormat::setDefaultFormat(format);
+    QSurfaceFormat::setDefaultFormat(fluxen::liquidSurfaceFormat());
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
     std::unique_ptr<QCoreApplication> owner;
