@@ -49,6 +49,7 @@ struct Simulation::Grid {
     std::vector<std::uint32_t> fill;
     std::vector<float> pairWeight;
     std::vector<float> pairStiffness;
+    std::vector<float> pairBase;
     int highBits = 1;
 
     detail::StiffnessTable stiffness;
@@ -297,14 +298,18 @@ void Simulation::Grid::weighPairs(const std::vector<Particle>& o, float rabia) {
     stiffness.prepare(rabia);
     pairWeight.resize(pairs.size());
     pairStiffness.resize(pairs.size());
-    for (std::size_t p = groupStart.size() > 1 ? groupStart[1] : 0; p < pairs.size(); ++p) {
+    pairBase.resize(pairs.size());
+    // Particle 0's pairs use neither.
+    const std::size_t first = groupStart.size() > 1 ? groupStart[1] : 0;
+    for (std::size_t p = first; p < pairs.size(); ++p) {
         const Particle& a = o[lowOf(pairs[p])];
         const Particle& b = o[highOf(pairs[p])];
         const float d = detail::contactDistance(a.x, a.y, b.x, b.y);
         const float D = detail::contactReach(a.radius, b.radius);
         pairWeight[p] = detail::contactWeight(a.radius, D);
-        pairStiffness[p] = stiffness(detail::stiffnessBase(d, D));
+        pairBase[p] = detail::stiffnessBase(d, D);
     }
+    stiffness.fill(pairBase.data() + first, pairStiffness.data() + first, pairs.size() - first);
 }
 
 // Defined here, where the grid is a complete type.
