@@ -33,6 +33,8 @@ struct Simulation::Grid {
     // by cell, and copies of what the contact test reads, for cache-friendly scans.
     std::vector<std::uint32_t> cellStart;
     std::vector<int> cell;
+    std::vector<int> cellX;
+    std::vector<int> cellY;
     std::vector<int> index;
     std::vector<float> px;
     std::vector<float> py;
@@ -73,9 +75,13 @@ namespace {
 // Far inside int range, and big enough for any sensible world.
 constexpr double kCoordinateLimit = 1 << 30;
 
-double cellCoordinate(float position, double inverseCell) {
-    return std::clamp(std::floor(static_cast<double>(position) * inverseCell), -kCoordinateLimit,
-                      kCoordinateLimit);
+// floor(position / cell size), clamped. Truncation and a correction instead of std::floor,
+// which the baseline instruction set can only call out for.
+int cellCoordinate(float position, double inverseCell) {
+    const double scaled = std::clamp(static_cast<double>(position) * inverseCell,
+                                     -kCoordinateLimit, kCoordinateLimit);
+    const int truncated = static_cast<int>(scaled);
+    return truncated - (static_cast<double>(truncated) > scaled ? 1 : 0);
 }
 
 bool isPlaced(const Particle& p) {
@@ -88,6 +94,8 @@ bool isPlaced(const Particle& p) {
 // order.
 void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
     cell.resize(static_cast<std::size_t>(std::max(count, 1)));
+    cellX.resize(cell.size());
+    cellY.resize(cell.size());
 
     float largest = 0;
     for (int i = 1; i < count; ++i)
@@ -97,12 +105,17 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
     const double inverseCell = 1.0 / std::max(static_cast<double>(largest) * 1.001, 1e-30);
 
     bool placedAny = false;
-    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    int minX = 0, maxX = 0, minY = 0, maxY = 0;
     for (int i = 1; i < count; ++i) {
-        if (!isPlaced(o[i]))
+        if (!isPlaced(o[i])) {
+            cell[i] = -1;
             continue;
-        const double cx = oneCell ? 0 : cellCoordinate(o[i].x, inverseCell);
-        const double cy = oneCell ? 0 : cellCoordinate(o[i].y, inverseCell);
+        }
+        const int cx = oneCell ? 0 : cellCoordinate(o[i].x, inverseCell);
+        const int cy = oneCell ? 0 : cellCoordinate(o[i].y, inverseCell);
+        cellX[i] = cx;
+        cellY[i] = cy;
+        cell[i] = 0;
         if (!placedAny) {
             minX = maxX = cx;
             minY = maxY = cy;
@@ -116,23 +129,23 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
     // The window: the columns up to a limit, and the rows from the floor upward, so that the
     // liquid gets cells of its own and whatever flew far above shares the top row.
     const double cellLimit = 8.0 * count + 4096;
-    columns = static_cast<int>(std::min(maxX - minX + 1, 4096.0));
-    rows = static_cast<int>(std::min(maxY - minY + 1, std::floor(cellLimit / columns)));
+    columns = static_cast<int>(std::min(static_cast<double>(maxX) - minX + 1, 4096.0));
+    rows = static_cast<int>(
+        std::min(static_cast<double>(maxY) - minY + 1, std::floor(cellLimit / columns)));
     rows = std::max(rows, 1);
-    const double originX = minX;
-    const double originY = maxY - rows + 1;
+    const int originX = minX;
+    const int originY = maxY - rows + 1;
 
     const std::size_t cells = static_cast<std::size_t>(columns) * rows;
     cellStart.assign(cells + 2, 0);
     for (int i = 1; i < count; ++i) {
-        if (!isPlaced(o[i])) {
-            cell[i] = -1;
+        if (cell[i] < 0)
             continue;
-        }
-        const double cx = oneCell ? 0 : cellCoordinate(o[i].x, inverseCell) - originX;
-        const double cy = oneCell ? 0 : cellCoordinate(o[i].y, inverseCell) - originY;
-        const int column = static_cast<int>(std::clamp(cx, 0.0, columns - 1.0));
-        const int row = static_cast<int>(std::clamp(cy, 0.0, rows - 1.0));
+        // Differences of values within +-2^30 fit in 64 bits.
+        const std::int64_t cx = std::int64_t{cellX[i]} - originX;
+        const std::int64_t cy = std::int64_t{cellY[i]} - originY;
+        const int column = static_cast<int>(std::clamp<std::int64_t>(cx, 0, columns - 1));
+        const int row = static_cast<int>(std::clamp<std::int64_t>(cy, 0, rows - 1));
         cell[i] = row * columns + column;
         ++cellStart[cell[i] + 1];
     }
@@ -202,8 +215,6 @@ void Simulation::Grid::findPairs() {
             const __m128 reach = _mm_mul_ps(_mm_add_ps(ar, _mm_loadu_ps(rs + k)), half);
             unsigned mask = static_cast<unsigned>(_mm_movemask_ps(_mm_cmplt_ps(d, reach)));
             mask &= to - k >= 4 ? 15u : (1u << (to - k)) - 1;
-            if (mask == 0)
-                continue;
             if (n > room) [[unlikely]] {
                 pairs.resize(pairs.size() * 2);
                 out = pairs.data();
