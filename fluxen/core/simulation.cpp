@@ -55,32 +55,13 @@ void Simulation::gravityFromTilt() {
     grav[1] = static_cast<float>(gravity * std::cos(static_cast<double>(theta)));
 }
 
-void Simulation::moveAndBounce(Particle& p) const {
-    p.vx += grav[0];
-    p.vy += grav[1];
-    const float step = static_cast<float>(dt);
-    p.x += step * p.vx;
-    p.y += step * p.vy;
-
-    const float s = p.radius * 0.5f;
-    if (s > p.x) {
-        p.x = s + 0.1f;
-        p.vx = -ABSORB * p.vx;
-        p.vy = ABSORB * p.vy;
-    }
-    const float width = static_cast<float>(w);
-    if (p.x > width - s) {
-        p.x = width - s - 0.1f;
-        p.vx = -ABSORB * p.vx;
-        p.vy = ABSORB * p.vy;
-    }
-    // There is no ceiling: the liquid may splash above the top and fall back.
-    const float height = static_cast<float>(h);
-    if (p.y > height - s) {
-        p.y = (height - 0.1f) - s;
-        p.vx = ABSORB * p.vx;
-        p.vy = -ABSORB * p.vy;
-    }
+detail::Motion Simulation::motion() const {
+    return detail::Motion{grav[0],
+                          grav[1],
+                          static_cast<float>(dt),
+                          ABSORB,
+                          static_cast<float>(w),
+                          static_cast<float>(h)};
 }
 
 void Simulation::pollSensor() {
@@ -98,6 +79,7 @@ void Simulation::pollSensor() {
 
 void Simulation::stepReference() {
     gravityFromTilt();
+    const detail::Motion move = motion();
     for (int i = 0; i < NUM_OBJ; ++i) {
         Particle& a = o[i];
         for (int j = i + 1; j < NUM_OBJ; ++j) {
@@ -114,7 +96,7 @@ void Simulation::stepReference() {
                 detail::touch(i, a, other, w, K);
             }
         }
-        moveAndBounce(a);
+        detail::moveAndBounce(a, move);
     }
     pollSensor();
 }

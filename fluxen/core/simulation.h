@@ -7,6 +7,9 @@
 namespace fluxen {
 
 class MotionSensor;
+namespace detail {
+struct Motion;
+}
 
 /// One soft disc of the liquid. Positions and sizes are in world units: x grows to the right
 /// from the left edge, y grows downward from the top edge.
@@ -98,7 +101,7 @@ private:
     struct Grid;
 
     void gravityFromTilt();
-    void moveAndBounce(Particle& p) const;
+    detail::Motion motion() const;
     void pollSensor();
 
     MotionSensor* m_sensor = nullptr;

@@ -39,6 +39,10 @@ struct Simulation::Grid {
     std::vector<float> px;
     std::vector<float> py;
     std::vector<float> pr;
+    std::vector<float> blockX;
+    std::vector<float> blockY;
+    std::vector<float> blockR;
+    std::vector<int> blockIndex;
     int columns = 1;
     int rows = 1;
 
@@ -78,8 +82,8 @@ constexpr double kCoordinateLimit = 1 << 30;
 // floor(position / cell size), clamped. Truncation and a correction instead of std::floor,
 // which the baseline instruction set can only call out for.
 int cellCoordinate(float position, double inverseCell) {
-    const double scaled = std::clamp(static_cast<double>(position) * inverseCell,
-                                     -kCoordinateLimit, kCoordinateLimit);
+    const double scaled = std::clamp(static_cast<double>(position) * inverseCell, -kCoordinateLimit,
+                                     kCoordinateLimit);
     const int truncated = static_cast<int>(scaled);
     return truncated - (static_cast<double>(truncated) > scaled ? 1 : 0);
 }
@@ -202,17 +206,23 @@ void Simulation::Grid::findPairs() {
     std::size_t room = pairs.size() - 4;
     const __m128 signless = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
     const __m128 half = _mm_set1_ps(0.5f);
-    auto scan = [&](std::uint32_t at, std::uint32_t from, std::uint32_t to) {
-        const __m128 ax = _mm_set1_ps(xs[at]);
-        const __m128 ay = _mm_set1_ps(ys[at]);
-        const __m128 ar = _mm_set1_ps(rs[at]);
-        const __m128i selfs = _mm_set1_epi32(indices[at]);
+    // The candidates of one cell, copied next to each other: the cell itself, the next cell
+    // of its row, the three cells below. Padded for whole-vector reads.
+    float* bx = nullptr;
+    float* by = nullptr;
+    float* br = nullptr;
+    int* bi = nullptr;
+    auto scan = [&](std::uint32_t at, std::uint32_t to) {
+        const __m128 ax = _mm_set1_ps(bx[at]);
+        const __m128 ay = _mm_set1_ps(by[at]);
+        const __m128 ar = _mm_set1_ps(br[at]);
+        const __m128i selfs = _mm_set1_epi32(bi[at]);
         std::size_t n = found;
-        for (std::uint32_t k = from; k < to; k += 4) {
-            const __m128 dx = _mm_and_ps(_mm_sub_ps(ax, _mm_loadu_ps(xs + k)), signless);
-            const __m128 dy = _mm_and_ps(_mm_sub_ps(ay, _mm_loadu_ps(ys + k)), signless);
+        for (std::uint32_t k = at + 1; k < to; k += 4) {
+            const __m128 dx = _mm_and_ps(_mm_sub_ps(ax, _mm_loadu_ps(bx + k)), signless);
+            const __m128 dy = _mm_and_ps(_mm_sub_ps(ay, _mm_loadu_ps(by + k)), signless);
             const __m128 d = _mm_add_ps(dx, dy);
-            const __m128 reach = _mm_mul_ps(_mm_add_ps(ar, _mm_loadu_ps(rs + k)), half);
+            const __m128 reach = _mm_mul_ps(_mm_add_ps(ar, _mm_loadu_ps(br + k)), half);
             unsigned mask = static_cast<unsigned>(_mm_movemask_ps(_mm_cmplt_ps(d, reach)));
             mask &= to - k >= 4 ? 15u : (1u << (to - k)) - 1;
             if (n > room) [[unlikely]] {
@@ -221,7 +231,7 @@ void Simulation::Grid::findPairs() {
                 room = pairs.size() - 4;
             }
             // Keys of the four lanes, then the set ones moved to the front.
-            const __m128i others = _mm_loadu_si128(reinterpret_cast<const __m128i*>(indices + k));
+            const __m128i others = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bi + k));
             const __m128i below = _mm_cmplt_epi32(others, selfs);
             const __m128i low =
                 _mm_or_si128(_mm_and_si128(below, others), _mm_andnot_si128(below, selfs));
@@ -244,17 +254,38 @@ void Simulation::Grid::findPairs() {
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column) {
             const int here = row * columns + column;
+            const std::uint32_t own = cellStart[here + 1] - cellStart[here];
+            if (own == 0)
+                continue;
             const int span = std::min(2, columns - column);
-            const std::uint32_t rowEnd = cellStart[here + span];
+            const std::uint32_t rowFrom = cellStart[here];
+            const std::uint32_t rowTo = cellStart[here + span];
             std::uint32_t belowFrom = 0, belowTo = 0;
             if (row + 1 < rows) {
                 belowFrom = cellStart[here + columns - (column > 0 ? 1 : 0)];
                 belowTo = cellStart[here + columns + span];
             }
-            for (std::uint32_t at = cellStart[here]; at < cellStart[here + 1]; ++at) {
-                scan(at, at + 1, rowEnd);
-                scan(at, belowFrom, belowTo);
+            const std::uint32_t length = (rowTo - rowFrom) + (belowTo - belowFrom);
+            if (blockX.size() < length + 4) {
+                for (auto* block : {&blockX, &blockY, &blockR})
+                    block->resize(length + 4, 0);
+                blockIndex.resize(length + 4, 0);
             }
+            bx = blockX.data();
+            by = blockY.data();
+            br = blockR.data();
+            bi = blockIndex.data();
+            const std::uint32_t first = rowTo - rowFrom;
+            std::copy(xs + rowFrom, xs + rowTo, bx);
+            std::copy(ys + rowFrom, ys + rowTo, by);
+            std::copy(rs + rowFrom, rs + rowTo, br);
+            std::copy(indices + rowFrom, indices + rowTo, bi);
+            std::copy(xs + belowFrom, xs + belowTo, bx + first);
+            std::copy(ys + belowFrom, ys + belowTo, by + first);
+            std::copy(rs + belowFrom, rs + belowTo, br + first);
+            std::copy(indices + belowFrom, indices + belowTo, bi + first);
+            for (std::uint32_t at = 0; at < own; ++at)
+                scan(at, length);
         }
     }
     pairs.resize(found);
@@ -343,6 +374,7 @@ void Simulation::step() {
     grid.weighPairs(o, rabia);
 
     gravityFromTilt();
+    const detail::Motion move = motion();
     for (int i = 0; i < NUM_OBJ; ++i) {
         Particle& a = o[i];
         for (std::uint32_t p = grid.groupStart[i]; p < grid.groupStart[i + 1]; ++p) {
@@ -352,7 +384,7 @@ void Simulation::step() {
             else
                 detail::touch(i, a, other, grid.pairWeight[p], grid.pairStiffness[p]);
         }
-        moveAndBounce(a);
+        detail::moveAndBounce(a, move);
     }
     pollSensor();
 }

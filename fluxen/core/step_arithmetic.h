@@ -54,4 +54,40 @@ inline void touch(int i, Particle& a, Particle& b, float w, float K) {
     b.vy = w * a.vy + keep * b.vy + (b.y - a.y) * K;
 }
 
+/// The world a particle moves in during one step.
+struct Motion {
+    float gx;
+    float gy;
+    float step; // dt as a float
+    float absorb;
+    float width;
+    float height;
+};
+
+/// Gravity, then the move, then the walls in their order: left, right, floor. There is no
+/// ceiling: the liquid may splash above the top and fall back.
+inline void moveAndBounce(Particle& p, const Motion& m) {
+    p.vx += m.gx;
+    p.vy += m.gy;
+    p.x += m.step * p.vx;
+    p.y += m.step * p.vy;
+
+    const float s = p.radius * 0.5f;
+    if (s > p.x) {
+        p.x = s + 0.1f;
+        p.vx = -m.absorb * p.vx;
+        p.vy = m.absorb * p.vy;
+    }
+    if (p.x > m.width - s) {
+        p.x = m.width - s - 0.1f;
+        p.vx = -m.absorb * p.vx;
+        p.vy = m.absorb * p.vy;
+    }
+    if (p.y > m.height - s) {
+        p.y = (m.height - 0.1f) - s;
+        p.vx = m.absorb * p.vx;
+        p.vy = -m.absorb * p.vy;
+    }
+}
+
 } // namespace fluxen::detail

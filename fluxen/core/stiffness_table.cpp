@@ -5,7 +5,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-
 #include <immintrin.h>
 
 namespace fluxen::detail {
