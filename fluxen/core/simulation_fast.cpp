@@ -305,32 +305,33 @@ void Simulation::Grid::findPairsOfFirst(const std::vector<Particle>& o, int coun
     }
 }
 
-// Sorts the keys, so by lower and then higher index, with a radix sort of eleven bits a pass,
-// and notes where each lower index's pairs start.
+// Sorts the keys, so by lower and then higher index, with two passes of a radix sort: by the
+// higher index, then (stably) by the lower one. The second pass's counts are the number of
+// pairs of each lower index, from which the groups' starts follow.
 void Simulation::Grid::groupPairs(int count) {
-    constexpr int kBits = 11;
-    constexpr std::size_t kBuckets = std::size_t{1} << kBits;
-    sortScratch.resize(pairs.size());
-    fill.resize(kBuckets);
-    for (int shift = 0; shift < 2 * highBits; shift += kBits) {
-        std::fill(fill.begin(), fill.end(), 0);
-        for (const std::uint64_t k : pairs)
-            ++fill[(k >> shift) & (kBuckets - 1)];
-        std::uint32_t sum = 0;
-        for (std::uint32_t& bucket : fill) {
-            const std::uint32_t size = bucket;
-            bucket = sum;
-            sum += size;
-        }
-        for (const std::uint64_t k : pairs)
-            sortScratch[fill[(k >> shift) & (kBuckets - 1)]++] = k;
-        pairs.swap(sortScratch);
+    const std::size_t buckets = std::size_t{1} << highBits;
+    const std::uint64_t digit = buckets - 1;
+    fill.assign(buckets, 0);
+    groupStart.assign(buckets + 1, 0);
+    for (const std::uint64_t k : pairs) {
+        ++fill[k & digit];
+        ++groupStart[(k >> highBits) + 1];
     }
-    groupStart.assign(static_cast<std::size_t>(count) + 1, 0);
+    std::uint32_t sum = 0;
+    for (std::uint32_t& bucket : fill) {
+        const std::uint32_t size = bucket;
+        bucket = sum;
+        sum += size;
+    }
+    sortScratch.resize(pairs.size());
     for (const std::uint64_t k : pairs)
-        ++groupStart[lowOf(k) + 1];
-    for (int i = 0; i < count; ++i)
-        groupStart[i + 1] += groupStart[i];
+        sortScratch[fill[k & digit]++] = k;
+    for (std::size_t b = 0; b < buckets; ++b)
+        groupStart[b + 1] += groupStart[b];
+    fill.assign(groupStart.begin(), groupStart.end() - 1);
+    for (const std::uint64_t k : sortScratch)
+        pairs[fill[k >> highBits]++] = k;
+    groupStart.resize(static_cast<std::size_t>(count) + 1);
 }
 
 // The weight and the stiffness of every pair, from the positions at the start of the step.
