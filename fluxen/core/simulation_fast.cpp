@@ -5,7 +5,9 @@
 // still). So the set of touching pairs depends only on the positions at the start of the step.
 // The fast step therefore first finds all touching pairs from those positions, in any order,
 // then sweeps in index order and applies the pairs of each i in increasing j with the very same
-// arithmetic, so every velocity sees the same sequence of operations.
+// arithmetic, so every velocity sees the same sequence of operations. A pair's weight and
+// stiffness depend on those positions only, so they are worked out before the sweep; the
+// stiffness table answers pow's own float (see stiffness_table.h).
 //
 // The grid never misses a pair: two particles touch only when their Manhattan distance is below
 // half their radii's sum, hence both coordinate differences are below the larger radius. Cells
@@ -173,12 +175,12 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
     }
 }
 
-// Each pair once: a particle meets the rest of its own cell and the next cell of its row
-// (contiguous in memory), and the three cells below in the next row (contiguous too). The
-// test runs on four particles at a time; the vector operations are the same IEEE
-// single-precision operations as the scalar test, and lanes past the range are masked off.
-// The keys of a vector's hits are moved to the front of four slots always written, of which
-// the first (as many as there are hits) count.
+// Each pair once: a particle meets the rest of its own cell, the next cell of its row and the
+// three cells below in the next row, copied into one block per cell. The test runs on four
+// particles at a time; the vector operations are the same IEEE single-precision operations as
+// the scalar test, and lanes past the block are masked off. The keys of a vector's hits are
+// moved to the front of four slots always written, of which the first (as many as there are
+// hits) count: no branch on the hits.
 void Simulation::Grid::findPairs() {
     // The lanes set in each four-bit mask, in order.
     static constexpr std::uint8_t kLanes[16][4] = {
