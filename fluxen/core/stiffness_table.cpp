@@ -15,7 +15,17 @@ constexpr double kUlp = 0x1p-52; // relative spacing of doubles near 1
 // The table's points are 1/4096 apart, so a base is at most 1/8192 from its nearest point.
 constexpr double kMaxDelta = 0x1p-13;
 
+bool wideVectors = true;
+
 } // namespace
+
+bool wideVectorsAllowed() {
+    return wideVectors;
+}
+
+void allowWideVectors(bool allowed) {
+    wideVectors = allowed;
+}
 
 void StiffnessTable::prepare(float rabia) {
     if (m_prepared && std::bit_cast<std::uint32_t>(rabia) == std::bit_cast<std::uint32_t>(m_rabia))
@@ -65,9 +75,9 @@ float StiffnessTable::exact(float base) const {
 }
 
 void StiffnessTable::fill(const float* bases, float* results, std::size_t count) const {
-    static const bool wideVectors = __builtin_cpu_supports("avx2");
+    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
     std::size_t done = 0;
-    if (wideVectors && m_usable) {
+    if (hasAvx2 && wideVectorsAllowed() && m_usable) {
         done = count & ~std::size_t{3};
         fillFourAtATime(bases, results, done);
     }

@@ -8,6 +8,11 @@
 
 namespace fluxen::detail {
 
+/// Whether the fast step may use the processor's wider vectors (it does when the processor has
+/// them). Tests switch them off to run the portable code as well.
+bool wideVectorsAllowed();
+void allowWideVectors(bool allowed);
+
 /// The contact stiffness float(pow(base, rabia)), for bases in [1, 2], faster than `pow` and
 /// with exactly its result.
 ///

@@ -106,6 +106,18 @@ TEST_P(StepIdentity, FastStepMatchesEveryFloatOverTwoThousandSteps) {
 
 INSTANTIATE_TEST_SUITE_P(Counts, StepIdentity, ::testing::Values(600, 1701));
 
+TEST(StepIdentity, PortableCodeMatchesToo) {
+    // Without the processor's wider vectors, as on a machine that lacks them.
+    detail::allowWideVectors(false);
+    Lockstep liquids(600);
+    const auto firstDifference = liquids.run(600);
+    liquids.withBoth(5, [](Simulation& liquid) { liquid.setBaseRadius(14.0f); });
+    const auto laterDifference = liquids.run(300);
+    detail::allowWideVectors(true);
+    EXPECT_EQ(firstDifference, std::nullopt);
+    EXPECT_EQ(laterDifference, std::nullopt);
+}
+
 TEST(StepIdentity, OddStatesMatchToo) {
     // A narrow world, a stiff exponent, a particle far above, one at a non-finite position, and
     // one of zero size: the fast step must still find exactly the same contacts.
@@ -139,6 +151,11 @@ TEST(StiffnessTable, GivesPowsOwnFloatForEveryKindOfBase) {
         bases[8] = std::numeric_limits<float>::quiet_NaN();
         std::vector<float> batch(bases.size());
         table.fill(bases.data(), batch.data(), bases.size());
+        std::vector<float> portable(bases.size());
+        detail::allowWideVectors(false);
+        table.fill(bases.data(), portable.data(), bases.size());
+        detail::allowWideVectors(true);
+        ASSERT_EQ(std::memcmp(batch.data(), portable.data(), batch.size() * sizeof(float)), 0);
         for (std::size_t n = 0; n < bases.size(); ++n) {
             ASSERT_EQ(std::bit_cast<std::uint32_t>(batch[n]),
                       std::bit_cast<std::uint32_t>(detail::stiffness(bases[n], rabia)))
