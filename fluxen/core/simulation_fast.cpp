@@ -222,48 +222,84 @@ __attribute__((target("avx512f"))) void weighWide(const Particle* o, const std::
     }
 }
 
-// The block scan of `findPairs` sixteen particles at a time, for processors with 512-bit
-// vectors: the same single-precision operations, hits written with compressing stores.
-// `out` has room for every pair of the block. Answers the new number of keys.
+// `findPairs` sixteen particles at a time, for processors with 512-bit vectors: the same
+// single-precision operations, straight on the cell-sorted arrays (a range rarely needs more
+// than one vector), hits compressed to the front of the vector. Answers the number of keys.
 __attribute__((target("avx512f,popcnt"))) std::size_t
-scanBlockWide(const float* bx, const float* by, const float* br, const int* bi, std::uint32_t own,
-              std::uint32_t length, int highBits, std::uint64_t* out, std::size_t found) {
+findPairsWide(const float* xs, const float* ys, const float* rs, const int* indices,
+              const std::uint32_t* cellStart, int rows, int columns, int highBits,
+              std::vector<std::uint64_t>& pairs) {
     const __m512i signless = _mm512_set1_epi32(0x7FFFFFFF);
     const __m512 half = _mm512_set1_ps(0.5f);
     const __m128i shift = _mm_cvtsi32_si128(highBits);
-    for (std::uint32_t at = 0; at < own; ++at) {
-        const __m512 ax = _mm512_set1_ps(bx[at]);
-        const __m512 ay = _mm512_set1_ps(by[at]);
-        const __m512 ar = _mm512_set1_ps(br[at]);
-        const __m512i self = _mm512_set1_epi32(bi[at]);
-        for (std::uint32_t k = at + 1; k < length; k += 16) {
-            const __mmask16 valid =
-                length - k >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << (length - k)) - 1);
-            const __m512 dx = _mm512_castsi512_ps(_mm512_and_si512(
-                _mm512_castps_si512(_mm512_sub_ps(ax, _mm512_maskz_loadu_ps(valid, bx + k))),
-                signless));
-            const __m512 dy = _mm512_castsi512_ps(_mm512_and_si512(
-                _mm512_castps_si512(_mm512_sub_ps(ay, _mm512_maskz_loadu_ps(valid, by + k))),
-                signless));
-            const __m512 d = _mm512_add_ps(dx, dy);
-            const __m512 reach =
-                _mm512_mul_ps(_mm512_add_ps(ar, _mm512_maskz_loadu_ps(valid, br + k)), half);
-            const __mmask16 hit = _mm512_mask_cmp_ps_mask(valid, d, reach, _CMP_LT_OQ);
-            const __m512i others = _mm512_maskz_loadu_epi32(valid, bi + k);
-            const __m512i low = _mm512_min_epi32(others, self);
-            const __m512i high = _mm512_max_epi32(others, self);
-            const __m512i keysFirst = _mm512_or_si512(
-                _mm512_sll_epi64(_mm512_cvtepu32_epi64(_mm512_castsi512_si256(low)), shift),
-                _mm512_cvtepu32_epi64(_mm512_castsi512_si256(high)));
-            const __m512i keysSecond = _mm512_or_si512(
-                _mm512_sll_epi64(_mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(low, 1)), shift),
-                _mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(high, 1)));
-            const auto firstHits = static_cast<__mmask8>(hit & 0xFF);
-            const auto secondHits = static_cast<__mmask8>(hit >> 8);
-            _mm512_mask_compressstoreu_epi64(out + found, firstHits, keysFirst);
-            found += static_cast<std::size_t>(__builtin_popcount(firstHits));
-            _mm512_mask_compressstoreu_epi64(out + found, secondHits, keysSecond);
-            found += static_cast<std::size_t>(__builtin_popcount(secondHits));
+    std::size_t found = 0;
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            const int here = row * columns + column;
+            const std::uint32_t rowFrom = cellStart[here];
+            const std::uint32_t ownTo = cellStart[here + 1];
+            if (rowFrom == ownTo)
+                continue;
+            const int span = std::min(2, columns - column);
+            const std::uint32_t rowTo = cellStart[here + span];
+            std::uint32_t belowFrom = 0, belowTo = 0;
+            if (row + 1 < rows) {
+                belowFrom = cellStart[here + columns - (column > 0 ? 1 : 0)];
+                belowTo = cellStart[here + columns + span];
+            }
+            // Room for every pair these ranges can give.
+            const std::size_t most =
+                found + std::size_t{ownTo - rowFrom} * ((rowTo - rowFrom) + (belowTo - belowFrom));
+            if (most + 16 > pairs.size())
+                pairs.resize(std::max(most + 16, pairs.size() * 2));
+            std::uint64_t* const out = pairs.data();
+            for (std::uint32_t at = rowFrom; at < ownTo; ++at) {
+                const __m512 ax = _mm512_set1_ps(xs[at]);
+                const __m512 ay = _mm512_set1_ps(ys[at]);
+                const __m512 ar = _mm512_set1_ps(rs[at]);
+                const __m512i self = _mm512_set1_epi32(indices[at]);
+                const std::uint32_t ranges[2][2] = {{at + 1, rowTo}, {belowFrom, belowTo}};
+                for (const auto& range : ranges) {
+                    const std::uint32_t to = range[1];
+                    for (std::uint32_t k = range[0]; k < to; k += 16) {
+                        const __mmask16 valid =
+                            to - k >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << (to - k)) - 1);
+                        const __m512 dx = _mm512_castsi512_ps(
+                            _mm512_and_si512(_mm512_castps_si512(_mm512_sub_ps(
+                                                 ax, _mm512_maskz_loadu_ps(valid, xs + k))),
+                                             signless));
+                        const __m512 dy = _mm512_castsi512_ps(
+                            _mm512_and_si512(_mm512_castps_si512(_mm512_sub_ps(
+                                                 ay, _mm512_maskz_loadu_ps(valid, ys + k))),
+                                             signless));
+                        const __m512 d = _mm512_add_ps(dx, dy);
+                        const __m512 reach = _mm512_mul_ps(
+                            _mm512_add_ps(ar, _mm512_maskz_loadu_ps(valid, rs + k)), half);
+                        const __mmask16 hit = _mm512_mask_cmp_ps_mask(valid, d, reach, _CMP_LT_OQ);
+                        const __m512i others = _mm512_maskz_loadu_epi32(valid, indices + k);
+                        const __m512i low = _mm512_min_epi32(others, self);
+                        const __m512i high = _mm512_max_epi32(others, self);
+                        const __m512i keysFirst = _mm512_or_si512(
+                            _mm512_sll_epi64(_mm512_cvtepu32_epi64(_mm512_castsi512_si256(low)),
+                                             shift),
+                            _mm512_cvtepu32_epi64(_mm512_castsi512_si256(high)));
+                        const __m512i keysSecond = _mm512_or_si512(
+                            _mm512_sll_epi64(
+                                _mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(low, 1)), shift),
+                            _mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(high, 1)));
+                        const auto firstHits = static_cast<__mmask8>(hit & 0xFF);
+                        const auto secondHits = static_cast<__mmask8>(hit >> 8);
+                        // Compressed in registers and stored whole (faster than a compressing
+                        // store); the lanes past the hits are overwritten next.
+                        _mm512_storeu_si512(out + found,
+                                            _mm512_maskz_compress_epi64(firstHits, keysFirst));
+                        found += static_cast<std::size_t>(__builtin_popcount(firstHits));
+                        _mm512_storeu_si512(out + found,
+                                            _mm512_maskz_compress_epi64(secondHits, keysSecond));
+                        found += static_cast<std::size_t>(__builtin_popcount(secondHits));
+                    }
+                }
+            }
         }
     }
     return found;
@@ -278,7 +314,12 @@ scanBlockWide(const float* bx, const float* by, const float* br, const int* bi, 
 // moved to the front of four slots always written, of which the first (as many as there are
 // hits) count: no branch on the hits.
 void Simulation::Grid::findPairs() {
-    const bool wideVectors = hasWideVectors() && detail::wideVectorsAllowed();
+    if (hasWideVectors() && detail::wideVectorsAllowed()) {
+        pairs.resize(std::max<std::size_t>(pairs.capacity(), 4096));
+        pairs.resize(findPairsWide(px.data(), py.data(), pr.data(), index.data(), cellStart.data(),
+                                   rows, columns, highBits, pairs));
+        return;
+    }
     // The lanes set in each four-bit mask, in order.
     static constexpr std::uint8_t kLanes[16][4] = {
         {0, 0, 0, 0}, {0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {2, 0, 0, 0}, {0, 2, 0, 0},
@@ -365,10 +406,10 @@ void Simulation::Grid::findPairs() {
                 belowTo = cellStart[here + columns + span];
             }
             const std::uint32_t length = (rowTo - rowFrom) + (belowTo - belowFrom);
-            if (blockX.size() < length + 16) {
+            if (blockX.size() < length + 4) {
                 for (auto* block : {&blockX, &blockY, &blockR})
-                    block->resize(length + 16, 0);
-                blockIndex.resize(length + 16, 0);
+                    block->resize(length + 4, 0);
+                blockIndex.resize(length + 4, 0);
             }
             bx = blockX.data();
             by = blockY.data();
@@ -383,17 +424,6 @@ void Simulation::Grid::findPairs() {
             std::copy(ys + belowFrom, ys + belowTo, by + first);
             std::copy(rs + belowFrom, rs + belowTo, br + first);
             std::copy(indices + belowFrom, indices + belowTo, bi + first);
-            if (wideVectors) {
-                // Room for every pair of the block.
-                const std::size_t most = found + std::size_t{own} * length + 16;
-                if (most > pairs.size()) {
-                    pairs.resize(std::max(most, pairs.size() * 2));
-                    out = pairs.data();
-                    room = pairs.size() - 4;
-                }
-                found = scanBlockWide(bx, by, br, bi, own, length, highBits, out, found);
-                continue;
-            }
             for (std::uint32_t at = 0; at < own; ++at)
                 scan(at, length);
         }
