@@ -527,13 +527,21 @@ void Simulation::step() {
     const detail::Motion move = motion();
     for (int i = 0; i < NUM_OBJ; ++i) {
         Particle& a = o[i];
-        for (std::uint32_t p = grid.groupStart[i]; p < grid.groupStart[i + 1]; ++p) {
-            Particle& other = o[grid.highOf(grid.pairs[p])];
-            if (i == 0)
-                detail::touch(i, a, other, 0, 0);
-            else
-                detail::touch(i, a, other, grid.pairWeight[p], grid.pairStiffness[p]);
+        // The lower particle's velocity stays in registers through its contacts: every other
+        // particle of its pairs has a higher index, so nothing else writes it meanwhile.
+        detail::Lower lower{a.x, a.y, a.vx, a.vy};
+        const std::uint32_t end = grid.groupStart[i + 1];
+        if (i == 0) {
+            for (std::uint32_t p = grid.groupStart[0]; p < end; ++p)
+                detail::touchFirst(lower, o[grid.highOf(grid.pairs[p])]);
+        } else {
+            for (std::uint32_t p = grid.groupStart[i]; p < end; ++p) {
+                detail::touchPair(lower, o[grid.highOf(grid.pairs[p])], grid.pairWeight[p],
+                                  grid.pairStiffness[p]);
+            }
         }
+        a.vx = lower.vx;
+        a.vy = lower.vy;
         detail::moveAndBounce(a, move);
     }
     pollSensor();

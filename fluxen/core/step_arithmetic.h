@@ -36,22 +36,43 @@ inline float contactWeight(float aRadius, float D) {
     return static_cast<float>(static_cast<double>(aRadius) / (2.0 * D));
 }
 
-/// Applies one contact of `a` (the lower index `i`) with `b`, given the pair's weight `w` and
-/// stiffness `K`. Particle 0 moves only itself; every other pair averages velocities by size
-/// and pushes apart with the stiffness.
-inline void touch(int i, Particle& a, Particle& b, float w, float K) {
-    if (i == 0) {
-        a.vx = static_cast<float>(static_cast<double>(a.vx + b.vx) * 0.5 +
-                                  static_cast<double>(a.x - b.x) * 0.6);
-        a.vy = static_cast<float>(static_cast<double>(a.vy + b.vy) * 0.7 +
-                                  static_cast<double>(a.y - b.y) * 0.6 - 3.0);
-        return;
-    }
+/// The lower particle of a contact as the sweep sees it: its position, and its velocity,
+/// which the contacts change one after the other.
+struct Lower {
+    float x;
+    float y;
+    float vx;
+    float vy;
+};
+
+/// Particle 0's own contact rule: it alone moves, the sums and products taken in double.
+inline void touchFirst(Lower& a, const Particle& b) {
+    a.vx = static_cast<float>(static_cast<double>(a.vx + b.vx) * 0.5 +
+                              static_cast<double>(a.x - b.x) * 0.6);
+    a.vy = static_cast<float>(static_cast<double>(a.vy + b.vy) * 0.7 +
+                              static_cast<double>(a.y - b.y) * 0.6 - 3.0);
+}
+
+/// Every other contact: both velocities averaged by size, then pushed apart with the
+/// stiffness; the higher particle sees the lower one's new velocity.
+inline void touchPair(Lower& a, Particle& b, float w, float K) {
     const float keep = 1.0f - w;
     a.vx = w * a.vx + keep * b.vx + (a.x - b.x) * K;
     a.vy = w * a.vy + keep * b.vy + (a.y - b.y) * K;
     b.vx = w * a.vx + keep * b.vx + (b.x - a.x) * K;
     b.vy = w * a.vy + keep * b.vy + (b.y - a.y) * K;
+}
+
+/// Applies one contact of `a` (the lower index `i`) with `b`, given the pair's weight `w` and
+/// stiffness `K` (unused for particle 0).
+inline void touch(int i, Particle& a, Particle& b, float w, float K) {
+    Lower lower{a.x, a.y, a.vx, a.vy};
+    if (i == 0)
+        touchFirst(lower, b);
+    else
+        touchPair(lower, b, w, K);
+    a.vx = lower.vx;
+    a.vy = lower.vy;
 }
 
 /// The world a particle moves in during one step.
