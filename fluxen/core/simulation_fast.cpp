@@ -178,8 +178,7 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
 namespace {
 
 bool hasWideVectors() {
-    static const bool has = __builtin_cpu_supports("avx512f") &&
-                            __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("popcnt");
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
     return has;
 }
 
@@ -226,12 +225,12 @@ __attribute__((target("avx512f"))) void weighWide(const Particle* o, const std::
 // `findPairs` sixteen particles at a time, for processors with 512-bit vectors: the same
 // single-precision operations, straight on the cell-sorted arrays (a range rarely needs more
 // than one vector), hits compressed to the front of the vector. Answers the number of keys.
-__attribute__((target("avx512f,avx512vl,popcnt"))) std::size_t
+__attribute__((target("avx512f,popcnt"))) std::size_t
 findPairsWide(const float* xs, const float* ys, const float* rs, const int* indices,
               const std::uint32_t* cellStart, int rows, int columns, int highBits,
               std::vector<std::uint64_t>& pairs) {
-    const __m256i signless = _mm256_set1_epi32(0x7FFFFFFF);
-    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m512i signless = _mm512_set1_epi32(0x7FFFFFFF);
+    const __m512 half = _mm512_set1_ps(0.5f);
     const __m128i shift = _mm_cvtsi32_si128(highBits);
     std::size_t found = 0;
     for (int row = 0; row < rows; ++row) {
@@ -255,51 +254,56 @@ findPairsWide(const float* xs, const float* ys, const float* rs, const int* indi
                 pairs.resize(std::max(most + 16, pairs.size() * 2));
             std::uint64_t* const out = pairs.data();
             for (std::uint32_t at = rowFrom; at < ownTo; ++at) {
-                const __m256 ax = _mm256_set1_ps(xs[at]);
-                const __m256 ay = _mm256_set1_ps(ys[at]);
-                const __m256 ar = _mm256_set1_ps(rs[at]);
-                const __m256i self = _mm256_set1_epi32(indices[at]);
+                const __m512 ax = _mm512_set1_ps(xs[at]);
+                const __m512 ay = _mm512_set1_ps(ys[at]);
+                const __m512 ar = _mm512_set1_ps(rs[at]);
+                const __m512i self = _mm512_set1_epi32(indices[at]);
                 const std::uint32_t ranges[2][2] = {{at + 1, rowTo}, {belowFrom, belowTo}};
                 for (const auto& range : ranges) {
                     const std::uint32_t to = range[1];
-                    for (std::uint32_t k = range[0]; k < to; k += 8) {
-                        const std::uint32_t left = to - k;
-                        const __mmask8 valid =
-                            left >= 8 ? __mmask8(0xFF) : __mmask8((1u << left) - 1);
-                        const __m256 dx = _mm256_castsi256_ps(
-                            _mm256_and_si256(_mm256_castps_si256(_mm256_sub_ps(
-                                                 ax, _mm256_maskz_loadu_ps(valid, xs + k))),
+                    // The first vector always, even of an empty range (then with no lane
+                    // valid): a loop whose count varies from particle to particle costs more
+                    // in mispredicted branches than the test it saves.
+                    std::uint32_t k = range[0];
+                    do {
+                        const std::uint32_t left = to > k ? to - k : 0;
+                        const __mmask16 valid =
+                            left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
+                        const __m512 dx = _mm512_castsi512_ps(
+                            _mm512_and_si512(_mm512_castps_si512(_mm512_sub_ps(
+                                                 ax, _mm512_maskz_loadu_ps(valid, xs + k))),
                                              signless));
-                        const __m256 dy = _mm256_castsi256_ps(
-                            _mm256_and_si256(_mm256_castps_si256(_mm256_sub_ps(
-                                                 ay, _mm256_maskz_loadu_ps(valid, ys + k))),
+                        const __m512 dy = _mm512_castsi512_ps(
+                            _mm512_and_si512(_mm512_castps_si512(_mm512_sub_ps(
+                                                 ay, _mm512_maskz_loadu_ps(valid, ys + k))),
                                              signless));
-                        const __m256 d = _mm256_add_ps(dx, dy);
-                        const __m256 reach = _mm256_mul_ps(
-                            _mm256_add_ps(ar, _mm256_maskz_loadu_ps(valid, rs + k)), half);
-                        const __mmask8 hit = _mm256_mask_cmp_ps_mask(valid, d, reach, _CMP_LT_OQ);
-                        const __m256i others = _mm256_maskz_loadu_epi32(valid, indices + k);
-                        const __m256i low = _mm256_min_epi32(others, self);
-                        const __m256i high = _mm256_max_epi32(others, self);
-                        const __m256i keysFirst = _mm256_or_si256(
-                            _mm256_sll_epi64(_mm256_cvtepu32_epi64(_mm256_castsi256_si128(low)),
+                        const __m512 d = _mm512_add_ps(dx, dy);
+                        const __m512 reach = _mm512_mul_ps(
+                            _mm512_add_ps(ar, _mm512_maskz_loadu_ps(valid, rs + k)), half);
+                        const __mmask16 hit = _mm512_mask_cmp_ps_mask(valid, d, reach, _CMP_LT_OQ);
+                        const __m512i others = _mm512_maskz_loadu_epi32(valid, indices + k);
+                        const __m512i low = _mm512_min_epi32(others, self);
+                        const __m512i high = _mm512_max_epi32(others, self);
+                        const __m512i keysFirst = _mm512_or_si512(
+                            _mm512_sll_epi64(_mm512_cvtepu32_epi64(_mm512_castsi512_si256(low)),
                                              shift),
-                            _mm256_cvtepu32_epi64(_mm256_castsi256_si128(high)));
-                        const __m256i keysSecond = _mm256_or_si256(
-                            _mm256_sll_epi64(
-                                _mm256_cvtepu32_epi64(_mm256_extracti128_si256(low, 1)), shift),
-                            _mm256_cvtepu32_epi64(_mm256_extracti128_si256(high, 1)));
-                        const auto firstHits = static_cast<__mmask8>(hit & 0xF);
-                        const auto secondHits = static_cast<__mmask8>(hit >> 4);
-                        // Compressed in registers and stored whole; the lanes past the hits
-                        // are overwritten next.
-                        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + found),
-                                            _mm256_maskz_compress_epi64(firstHits, keysFirst));
+                            _mm512_cvtepu32_epi64(_mm512_castsi512_si256(high)));
+                        const __m512i keysSecond = _mm512_or_si512(
+                            _mm512_sll_epi64(
+                                _mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(low, 1)), shift),
+                            _mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(high, 1)));
+                        const auto firstHits = static_cast<__mmask8>(hit & 0xFF);
+                        const auto secondHits = static_cast<__mmask8>(hit >> 8);
+                        // Compressed in registers and stored whole (faster than a compressing
+                        // store); the lanes past the hits are overwritten next.
+                        _mm512_storeu_si512(out + found,
+                                            _mm512_maskz_compress_epi64(firstHits, keysFirst));
                         found += static_cast<std::size_t>(__builtin_popcount(firstHits));
-                        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + found),
-                                            _mm256_maskz_compress_epi64(secondHits, keysSecond));
+                        _mm512_storeu_si512(out + found,
+                                            _mm512_maskz_compress_epi64(secondHits, keysSecond));
                         found += static_cast<std::size_t>(__builtin_popcount(secondHits));
-                    }
+                        k += 16;
+                    } while (k < to);
                 }
             }
         }
