@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace fluxen {
@@ -113,7 +114,8 @@ FluxenWindow::FluxenWindow(platform::Clock& clock, platform::Defaults& defaults,
 
     m_view->awakeFromNib();
     m_view->setFocus(Qt::OtherFocusReason);
-    resize(1024 + 260, 768);
+    const QSize wanted(1024 + 260, 768);
+    resize(screen() ? wanted.boundedTo(screen()->availableSize()) : wanted);
 }
 
 FluxenWindow::~FluxenWindow() {
