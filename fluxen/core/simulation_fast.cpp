@@ -222,15 +222,79 @@ __attribute__((target("avx512f"))) void weighWide(const Particle* o, const std::
     }
 }
 
-// `findPairs` sixteen particles at a time, for processors with 512-bit vectors: the same
-// single-precision operations, straight on the cell-sorted arrays (a range rarely needs more
-// than one vector), hits compressed to the front of the vector. Answers the number of keys.
+// One particle against the candidates [from, to) of arrays laid out like the cell-sorted
+// ones: the same single-precision operations as the scalar test, sixteen at a time, hits
+// compressed to the front of the vector and stored whole (the lanes past the hits are
+// overwritten next). `out` has room. Answers the new number of keys.
+__attribute__((target("avx512f,popcnt"), always_inline)) inline std::size_t
+scanWide(__m512 ax, __m512 ay, __m512 ar, __m512i self, const float* xs, const float* ys,
+         const float* rs, const int* indices, std::uint32_t from, std::uint32_t to, __m128i shift,
+         std::uint64_t* out, std::size_t found) {
+    const __m512i signless = _mm512_set1_epi32(0x7FFFFFFF);
+    const __m512 half = _mm512_set1_ps(0.5f);
+    // The first vector always, even of an empty range (then with no lane valid): a loop whose
+    // count varies from particle to particle costs more in mispredicted branches than the
+    // test it saves.
+    std::uint32_t k = from;
+    do {
+        const std::uint32_t left = to > k ? to - k : 0;
+        const __mmask16 valid = left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
+        const __m512 dx = _mm512_castsi512_ps(_mm512_and_si512(
+            _mm512_castps_si512(_mm512_sub_ps(ax, _mm512_maskz_loadu_ps(valid, xs + k))),
+            signless));
+        const __m512 dy = _mm512_castsi512_ps(_mm512_and_si512(
+            _mm512_castps_si512(_mm512_sub_ps(ay, _mm512_maskz_loadu_ps(valid, ys + k))),
+            signless));
+        const __m512 d = _mm512_add_ps(dx, dy);
+        const __m512 reach =
+            _mm512_mul_ps(_mm512_add_ps(ar, _mm512_maskz_loadu_ps(valid, rs + k)), half);
+        const __mmask16 hit = _mm512_mask_cmp_ps_mask(valid, d, reach, _CMP_LT_OQ);
+        const __m512i others = _mm512_maskz_loadu_epi32(valid, indices + k);
+        const __m512i low = _mm512_min_epi32(others, self);
+        const __m512i high = _mm512_max_epi32(others, self);
+        const __m512i keysFirst = _mm512_or_si512(
+            _mm512_sll_epi64(_mm512_cvtepu32_epi64(_mm512_castsi512_si256(low)), shift),
+            _mm512_cvtepu32_epi64(_mm512_castsi512_si256(high)));
+        const __m512i keysSecond = _mm512_or_si512(
+            _mm512_sll_epi64(_mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(low, 1)), shift),
+            _mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(high, 1)));
+        const auto firstHits = static_cast<__mmask8>(hit & 0xFF);
+        const auto secondHits = static_cast<__mmask8>(hit >> 8);
+        _mm512_storeu_si512(out + found, _mm512_maskz_compress_epi64(firstHits, keysFirst));
+        found += static_cast<std::size_t>(__builtin_popcount(firstHits));
+        _mm512_storeu_si512(out + found, _mm512_maskz_compress_epi64(secondHits, keysSecond));
+        found += static_cast<std::size_t>(__builtin_popcount(secondHits));
+        k += 16;
+    } while (k < to);
+    return found;
+}
+
+// Copies the candidates [from, to) to position `at` of a block.
+__attribute__((target("avx512f"), always_inline)) inline void
+copyWide(const float* xs, const float* ys, const float* rs, const int* indices, std::uint32_t from,
+         std::uint32_t to, float* bx, float* by, float* br, int* bi, std::uint32_t at) {
+    for (std::uint32_t k = from; k < to; k += 16, at += 16) {
+        const std::uint32_t left = to - k;
+        const __mmask16 valid = left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
+        _mm512_mask_storeu_ps(bx + at, valid, _mm512_maskz_loadu_ps(valid, xs + k));
+        _mm512_mask_storeu_ps(by + at, valid, _mm512_maskz_loadu_ps(valid, ys + k));
+        _mm512_mask_storeu_ps(br + at, valid, _mm512_maskz_loadu_ps(valid, rs + k));
+        _mm512_mask_storeu_epi32(bi + at, valid, _mm512_maskz_loadu_epi32(valid, indices + k));
+    }
+}
+
+// `findPairs` for processors with 512-bit vectors. A cell's candidates (itself, the next cell
+// of its row, the three cells below) are copied into one block, so that a particle usually
+// meets all of them in a single vector. Answers the number of keys.
 __attribute__((target("avx512f,popcnt"))) std::size_t
 findPairsWide(const float* xs, const float* ys, const float* rs, const int* indices,
               const std::uint32_t* cellStart, int rows, int columns, int highBits,
               std::vector<std::uint64_t>& pairs) {
-    const __m512i signless = _mm512_set1_epi32(0x7FFFFFFF);
-    const __m512 half = _mm512_set1_ps(0.5f);
+    constexpr std::uint32_t kBlock = 48;
+    alignas(64) float bx[kBlock + 16];
+    alignas(64) float by[kBlock + 16];
+    alignas(64) float br[kBlock + 16];
+    alignas(64) int bi[kBlock + 16];
     const __m128i shift = _mm_cvtsi32_si128(highBits);
     std::size_t found = 0;
     for (int row = 0; row < rows; ++row) {
@@ -247,64 +311,32 @@ findPairsWide(const float* xs, const float* ys, const float* rs, const int* indi
                 belowFrom = cellStart[here + columns - (column > 0 ? 1 : 0)];
                 belowTo = cellStart[here + columns + span];
             }
+            const std::uint32_t length = (rowTo - rowFrom) + (belowTo - belowFrom);
             // Room for every pair these ranges can give.
-            const std::size_t most =
-                found + std::size_t{ownTo - rowFrom} * ((rowTo - rowFrom) + (belowTo - belowFrom));
+            const std::size_t most = found + std::size_t{ownTo - rowFrom} * length;
             if (most + 16 > pairs.size())
                 pairs.resize(std::max(most + 16, pairs.size() * 2));
             std::uint64_t* const out = pairs.data();
+            if (length <= kBlock) {
+                copyWide(xs, ys, rs, indices, rowFrom, rowTo, bx, by, br, bi, 0);
+                copyWide(xs, ys, rs, indices, belowFrom, belowTo, bx, by, br, bi, rowTo - rowFrom);
+                for (std::uint32_t at = 0; at < ownTo - rowFrom; ++at) {
+                    found = scanWide(_mm512_set1_ps(bx[at]), _mm512_set1_ps(by[at]),
+                                     _mm512_set1_ps(br[at]), _mm512_set1_epi32(bi[at]), bx, by, br,
+                                     bi, at + 1, length, shift, out, found);
+                }
+                continue;
+            }
+            // A crowded cell: straight on the sorted arrays, in two ranges.
             for (std::uint32_t at = rowFrom; at < ownTo; ++at) {
                 const __m512 ax = _mm512_set1_ps(xs[at]);
                 const __m512 ay = _mm512_set1_ps(ys[at]);
                 const __m512 ar = _mm512_set1_ps(rs[at]);
                 const __m512i self = _mm512_set1_epi32(indices[at]);
-                const std::uint32_t ranges[2][2] = {{at + 1, rowTo}, {belowFrom, belowTo}};
-                for (const auto& range : ranges) {
-                    const std::uint32_t to = range[1];
-                    // The first vector always, even of an empty range (then with no lane
-                    // valid): a loop whose count varies from particle to particle costs more
-                    // in mispredicted branches than the test it saves.
-                    std::uint32_t k = range[0];
-                    do {
-                        const std::uint32_t left = to > k ? to - k : 0;
-                        const __mmask16 valid =
-                            left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
-                        const __m512 dx = _mm512_castsi512_ps(
-                            _mm512_and_si512(_mm512_castps_si512(_mm512_sub_ps(
-                                                 ax, _mm512_maskz_loadu_ps(valid, xs + k))),
-                                             signless));
-                        const __m512 dy = _mm512_castsi512_ps(
-                            _mm512_and_si512(_mm512_castps_si512(_mm512_sub_ps(
-                                                 ay, _mm512_maskz_loadu_ps(valid, ys + k))),
-                                             signless));
-                        const __m512 d = _mm512_add_ps(dx, dy);
-                        const __m512 reach = _mm512_mul_ps(
-                            _mm512_add_ps(ar, _mm512_maskz_loadu_ps(valid, rs + k)), half);
-                        const __mmask16 hit = _mm512_mask_cmp_ps_mask(valid, d, reach, _CMP_LT_OQ);
-                        const __m512i others = _mm512_maskz_loadu_epi32(valid, indices + k);
-                        const __m512i low = _mm512_min_epi32(others, self);
-                        const __m512i high = _mm512_max_epi32(others, self);
-                        const __m512i keysFirst = _mm512_or_si512(
-                            _mm512_sll_epi64(_mm512_cvtepu32_epi64(_mm512_castsi512_si256(low)),
-                                             shift),
-                            _mm512_cvtepu32_epi64(_mm512_castsi512_si256(high)));
-                        const __m512i keysSecond = _mm512_or_si512(
-                            _mm512_sll_epi64(
-                                _mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(low, 1)), shift),
-                            _mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(high, 1)));
-                        const auto firstHits = static_cast<__mmask8>(hit & 0xFF);
-                        const auto secondHits = static_cast<__mmask8>(hit >> 8);
-                        // Compressed in registers and stored whole (faster than a compressing
-                        // store); the lanes past the hits are overwritten next.
-                        _mm512_storeu_si512(out + found,
-                                            _mm512_maskz_compress_epi64(firstHits, keysFirst));
-                        found += static_cast<std::size_t>(__builtin_popcount(firstHits));
-                        _mm512_storeu_si512(out + found,
-                                            _mm512_maskz_compress_epi64(secondHits, keysSecond));
-                        found += static_cast<std::size_t>(__builtin_popcount(secondHits));
-                        k += 16;
-                    } while (k < to);
-                }
+                found = scanWide(ax, ay, ar, self, xs, ys, rs, indices, at + 1, rowTo, shift, out,
+                                 found);
+                found = scanWide(ax, ay, ar, self, xs, ys, rs, indices, belowFrom, belowTo, shift,
+                                 out, found);
             }
         }
     }
