@@ -9,7 +9,7 @@ SUITE_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins qt6-charts-dev
     libplist-dev libplist++-dev
-    libgl-dev libglu1-mesa-dev
+    libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
     libgtest-dev libbenchmark-dev
 )
 # What the tests need on top: an X server without a screen and a session bus.

@@ -1,0 +1,467 @@
+#include "dt_view.h"
+
+#include "core/defaults.h"
+#include "core/log.h"
+#include "core/motion_sensor.h"
+#include "core/resources.h"
+#include "core/web_addresses.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QOpenGLContext>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <GL/gl.h>
+#include <algorithm>
+#include <cmath>
+
+namespace fluxen {
+
+namespace {
+
+// One press of an arrow key tilts by an eighth of a quarter turn; a quarter turn at most.
+constexpr int kTiltStep = 32;
+constexpr int kMostTilt = 256;
+
+QImage loadImage(const platform::Resources& resources, const QString& name) {
+    const QString path = resources.pathForResource(name, QStringLiteral("png"));
+    return path.isEmpty() ? QImage() : QImage(path);
+}
+
+void drawCircle2(float x, float y, float halfWidth, float halfHeight, float red, float green,
+                 float blue, float alpha, int h) {
+    glColor4f(red, green, blue, alpha);
+    glPushMatrix();
+    glTranslatef(x, static_cast<float>(h) - y, 0);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex3f(-halfWidth, halfHeight, 0);
+    glTexCoord2f(0, 1);
+    glVertex3f(-halfWidth, -halfHeight, 0);
+    glTexCoord2f(1, 1);
+    glVertex3f(halfWidth, -halfHeight, 0);
+    glTexCoord2f(1, 0);
+    glVertex3f(halfWidth, halfHeight, 0);
+    glEnd();
+    glPopMatrix();
+}
+
+} // namespace
+
+QSurfaceFormat liquidSurfaceFormat() {
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setVersion(2, 1);
+    format.setRedBufferSize(8);
+    format.setGreenBufferSize(8);
+    format.setBlueBufferSize(8);
+    format.setAlphaBufferSize(8);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    format.setSwapInterval(1);
+    return format;
+}
+
+TaggedSlider::TaggedSlider(int tag, double minimum, double maximum, double scale, QWidget* parent)
+    : QSlider(Qt::Horizontal, parent), m_tag(tag), m_scale(scale) {
+    setRange(static_cast<int>(std::lround(minimum * scale)),
+             static_cast<int>(std::lround(maximum * scale)));
+    setFocusPolicy(Qt::NoFocus);
+    connect(this, &QSlider::valueChanged, this, [this] { Q_EMIT moved(this); });
+}
+
+void TaggedSlider::setFloatValue(double value) {
+    const QSignalBlocker blocker(this);
+    setValue(static_cast<int>(std::lround(value * m_scale)));
+}
+
+DTView::DTView(platform::Clock& clock, platform::Defaults& defaults, platform::Resources& resources,
+               MotionSensor& sensor, ManualTilt* tilt, QWidget* parent)
+    : QOpenGLWidget(parent), m_clock(clock), m_defaults(defaults), m_resources(resources),
+      m_tilt(tilt) {
+    setFormat(liquidSurfaceFormat());
+    // The trail fades the previous frame, so the frame must be kept between draws.
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(320, 240);
+
+    first = true;
+    m_simulation.calibrate(sensor);
+    check = loadSettings(m_defaults, m_simulation, m_look);
+}
+
+DTView::~DTView() {
+    myTimer.reset();
+    m_updateTimer.reset();
+}
+
+void DTView::initializeGL() {
+    // Runs again whenever the view gets a new context (moving between windows), so the set-up
+    // and the textures are made for each.
+    if (!context() || !context()->isValid()) {
+        platform::log(QStringLiteral("No OpenGL pixel format"));
+        return;
+    }
+    setVisuals();
+}
+
+void DTView::setVisuals() {
+    textures = std::make_unique<NiceTextures>(this);
+    textures->useImageAsTexture(loadImage(m_resources, QStringLiteral("dot")), kDotSlot, 16);
+    textures->useImageAsTexture(loadImage(m_resources, QStringLiteral("halfblurdot")),
+                                kHalfBlurDotSlot, 32);
+    glEnable(GL_TEXTURE_2D);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glDisable(GL_DEPTH_TEST);
+    glClearColor(0, 0, 0, 0.5f);
+}
+
+void DTView::paintGL() {
+    if (first) {
+        first = false;
+        glEnable(GL_TEXTURE_2D);
+        platform::log(QStringLiteral("first GL inits"));
+        makeTimer();
+        updateProjection();
+        initObjects();
+        glClear(GL_COLOR_BUFFER_BIT);
+        drawSizeRule();
+    }
+
+    updateProjection();
+    // Bound again each frame: the context may be new since the last one.
+    if (textures && m_boundSlot)
+        glBindTexture(GL_TEXTURE_2D, textures->textureName(*m_boundSlot));
+
+    const int w = m_simulation.w;
+    const int h = m_simulation.h;
+    if (clearsEachFrame(m_look.motionBlur)) {
+        glClear(GL_COLOR_BUFFER_BIT);
+    } else {
+        glDisable(GL_TEXTURE_2D);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        drawCircle2(0, 0, static_cast<float>(w), static_cast<float>(h), 0, 0, 0, m_look.motionBlur,
+                    h);
+        glEnable(GL_TEXTURE_2D);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    }
+
+    // One colour for the whole liquid; particle 0 is never drawn.
+    const std::vector<Particle>& o = m_simulation.o;
+    const Particle& colour = o[std::min<std::size_t>(1, o.size() - 1)];
+    glColor4f(colour.red, colour.green, colour.blue, 1);
+    glBegin(GL_QUADS);
+    for (int i = 1; i < m_simulation.NUM_OBJ; ++i) {
+        const float s = o[i].radius * m_look.globalRadius;
+        const float cx = o[i].x;
+        const float cy = static_cast<float>(kWorldHeight) - o[i].y;
+        glTexCoord2f(0, 0);
+        glVertex3f(cx - s, cy + s, 0);
+        glTexCoord2f(0, 1);
+        glVertex3f(cx - s, cy - s, 0);
+        glTexCoord2f(1, 1);
+        glVertex3f(cx + s, cy - s, 0);
+        glTexCoord2f(1, 0);
+        glVertex3f(cx + s, cy + s, 0);
+    }
+    glEnd();
+}
+
+void DTView::updateProjection() {
+    const qreal ratio = devicePixelRatio();
+    glViewport(0, 0, static_cast<GLsizei>(width() * ratio), static_cast<GLsizei>(height() * ratio));
+    m_simulation.h = kWorldHeight;
+    m_simulation.w = worldWidthFor(width(), height());
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, m_simulation.w, 0, kWorldHeight, -9000, 9000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void DTView::makeTimer() {
+    myTimer = m_clock.scheduleTimer(1.0 / TIME, platform::Repeats::Yes, [this] { refresh(); });
+}
+
+void DTView::refresh() {
+    m_simulation.step();
+    update();
+}
+
+void DTView::clearColourBuffer() {
+    if (!context() || !context()->isValid())
+        return;
+    makeCurrent();
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void DTView::initObjects() {
+    m_simulation.initObjects();
+    clearColourBuffer();
+}
+
+void DTView::drawSizeRule() {
+    const std::optional<int> slot = applyDrawSizeRule(m_look);
+    if (slot)
+        m_boundSlot = slot;
+}
+
+void DTView::keyPressEvent(QKeyEvent* event) {
+    if (m_tilt) {
+        // Without a motion sensor the arrow keys tilt the liquid; every other key still
+        // toggles full screen.
+        switch (event->key()) {
+        case Qt::Key_Left:
+            m_tilt->setTilt(std::min(m_tilt->tilt() + kTiltStep, kMostTilt));
+            return;
+        case Qt::Key_Right:
+            m_tilt->setTilt(std::max(m_tilt->tilt() - kTiltStep, -kMostTilt));
+            return;
+        case Qt::Key_Down:
+            m_tilt->setTilt(0);
+            return;
+        default:
+            break;
+        }
+    }
+    // A held key would toggle back and forth with every repeat.
+    if (event->isAutoRepeat())
+        return;
+    FullScreen();
+    setFocus(Qt::OtherFocusReason);
+    if (fullScreenOn)
+        setCursor(Qt::BlankCursor);
+    else
+        unsetCursor();
+}
+
+void DTView::mousePressEvent(QMouseEvent*) {
+    initObjects();
+}
+
+void DTView::FullScreen() {
+    if (!fullScreenOn) {
+        QWidget* holder = parentWidget();
+        if (!holder || !holder->layout())
+            return;
+        tmpView = new QWidget(holder);
+        tmpView->setMinimumSize(minimumSize());
+        oldRect = geometry();
+        holder->layout()->replaceWidget(this, tmpView);
+
+        auto* window =
+            new QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        window->setWindowTitle(QStringLiteral("fullScreen Win"));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->installEventFilter(this);
+        auto* layout = new QVBoxLayout(window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(this);
+        QScreen* screen = startingWindow ? startingWindow->screen() : this->screen();
+        window->setGeometry(screen->geometry());
+        m_fullScreenWindow = window;
+        window->showFullScreen();
+        window->raise();
+        window->activateWindow();
+        setFocus(Qt::OtherFocusReason);
+        initObjects();
+        fullScreenOn = true;
+        return;
+    }
+
+    if (tmpView && tmpView->parentWidget() && tmpView->parentWidget()->layout()) {
+        QWidget* holder = tmpView->parentWidget();
+        holder->layout()->replaceWidget(tmpView, this);
+        delete tmpView;
+        setGeometry(oldRect);
+        show();
+    }
+    if (m_fullScreenWindow) {
+        m_fullScreenWindow->removeEventFilter(this);
+        m_fullScreenWindow->close();
+    }
+    if (startingWindow) {
+        startingWindow->raise();
+        startingWindow->activateWindow();
+    }
+    setFocus(Qt::OtherFocusReason);
+    initObjects();
+    fullScreenOn = false;
+}
+
+bool DTView::eventFilter(QObject* watched, QEvent* event) {
+    // Closing the full-screen window by other means returns the view to its window rather
+    // than closing the view with it.
+    if (watched == m_fullScreenWindow && event->type() == QEvent::Close && fullScreenOn) {
+        event->ignore();
+        QTimer::singleShot(0, this, [this] {
+            if (fullScreenOn) {
+                FullScreen();
+                unsetCursor();
+            }
+        });
+        return true;
+    }
+    return QOpenGLWidget::eventFilter(watched, event);
+}
+
+void DTView::setControls() {
+    const ControlPositions positions = controlPositions(m_simulation, m_look);
+    if (cWell) {
+        const QColor colour = QColor::fromRgbF(positions.red, positions.green, positions.blue);
+        cWell->setStyleSheet(QStringLiteral("background-color: %1").arg(colour.name()));
+    }
+    if (pnum_Slider)
+        pnum_Slider->setFloatValue(positions.pnum);
+    if (flip_CheckBox) {
+        const QSignalBlocker blocker(flip_CheckBox);
+        flip_CheckBox->setChecked(positions.flip != 0);
+    }
+    if (realR_Slider)
+        realR_Slider->setFloatValue(positions.realR);
+    if (drawR_Slider)
+        drawR_Slider->setFloatValue(positions.drawR);
+    if (gravity_Slider)
+        gravity_Slider->setFloatValue(positions.gravity);
+    if (simSpeed_Slider)
+        simSpeed_Slider->setFloatValue(positions.simSpeed);
+    if (rigid_Slider)
+        rigid_Slider->setFloatValue(positions.rigid);
+    if (motionBlur_Slider)
+        motionBlur_Slider->setFloatValue(positions.motionBlur);
+    if (textureRow0 && textureRow1) {
+        const QSignalBlocker blocker0(textureRow0);
+        const QSignalBlocker blocker1(textureRow1);
+        textureRow0->setChecked(positions.textureRow == 0);
+        textureRow1->setChecked(positions.textureRow == 1);
+    }
+}
+
+void DTView::awakeFromNib() {
+    setControls();
+    if (check == 1) {
+        if (checkUpdates) {
+            const QSignalBlocker blocker(checkUpdates);
+            checkUpdates->setChecked(true);
+        }
+        asked = 1;
+        scheduleUpdateCheck(2.0);
+    }
+}
+
+void DTView::setTol(QObject* sender) {
+    int tag = 0;
+    double value = 0;
+    if (auto* slider = qobject_cast<TaggedSlider*>(sender)) {
+        tag = slider->tag();
+        value = slider->floatValue();
+    } else if (sender && sender == flip_CheckBox) {
+        tag = kFlipTag;
+        value = flip_CheckBox->isChecked() ? 1 : 0;
+    } else if (sender && (sender == textureRow0 || sender == textureRow1)) {
+        tag = kTextureTag;
+        value = textureRow1 && textureRow1->isChecked() ? 1 : 0;
+    }
+    const ControlChange change = fluxen::setTol(tag, value, m_simulation, m_look);
+    if (change.logLine)
+        platform::log(*change.logLine);
+    if (change.resetParticles)
+        clearColourBuffer();
+    if (change.textureSlot)
+        m_boundSlot = change.textureSlot;
+}
+
+void DTView::setColor(const QColor& colour) {
+    const QColor rgb = colour.toRgb();
+    m_simulation.setColour(static_cast<float>(rgb.redF()), static_cast<float>(rgb.greenF()),
+                           static_cast<float>(rgb.blueF()));
+    if (cWell)
+        cWell->setStyleSheet(QStringLiteral("background-color: %1").arg(rgb.name()));
+}
+
+void DTView::chooseColor() {
+    const QColor current = QColor::fromRgbF(m_simulation.r, m_simulation.g, m_simulation.b);
+    const QColor chosen = QColorDialog::getColor(current, this, QStringLiteral("Liquid colour"));
+    if (chosen.isValid())
+        setColor(chosen);
+}
+
+void DTView::setDefaults() {
+    const std::optional<int> slot = fluxen::setDefaults(m_simulation, m_look);
+    setControls();
+    clearColourBuffer();
+    if (slot)
+        m_boundSlot = slot;
+}
+
+void DTView::setUpdateButton() {
+    check = checkUpdates && checkUpdates->isChecked() ? 1 : 0;
+    if (check == 1 && asked == 0) {
+        platform::log(QStringLiteral("Asking in 5..."));
+        asked = 1;
+        scheduleUpdateCheck(5.0);
+    }
+}
+
+void DTView::scheduleUpdateCheck(double seconds) {
+    m_updateTimer =
+        m_clock.scheduleTimer(seconds, platform::Repeats::No, [this] { askForUpdates(); });
+}
+
+void DTView::askForUpdates() {
+    QString server = m_defaults.stringForKey(QLatin1String(kUpdateServerKey)).trimmed();
+    if (server.isEmpty())
+        server = QLatin1String(kDefaultUpdateServer);
+    const QUrl url = updateCheckUrl(server);
+    m_updateChecker.pingHome(
+        url, kUpdateCheckTimeoutMs, this, [this, url](std::optional<QByteArray> body) {
+            if (!body) {
+                platform::log(QStringLiteral("no answer from %1").arg(url.toDisplayString()));
+                return;
+            }
+            if (isUpdateAvailable(*body) && m_update)
+                m_update->show();
+            platform::log(QString::fromUtf8(*body));
+        });
+}
+
+void DTView::saveSettings() {
+    ControlValues controls;
+    if (pnum_Slider)
+        controls.pnum = pnum_Slider->intValue();
+    if (realR_Slider)
+        controls.realR = static_cast<float>(realR_Slider->floatValue());
+    if (drawR_Slider)
+        controls.drawR = static_cast<float>(drawR_Slider->floatValue());
+    if (gravity_Slider)
+        controls.gravity = static_cast<float>(gravity_Slider->floatValue());
+    if (rigid_Slider)
+        controls.rigid = static_cast<float>(rigid_Slider->floatValue());
+    controls.textureRow = textureRow1 && textureRow1->isChecked() ? 1 : 0;
+    fluxen::saveSettings(m_defaults, controls, m_simulation, m_look, check);
+}
+
+void DTView::applicationShouldTerminate() {
+    saveSettings();
+}
+
+void DTView::donate() {
+    QDesktopServices::openUrl(QUrl::fromEncoded(donationAddress()));
+}
+
+void DTView::www() {
+    QDesktopServices::openUrl(homepageUrl());
+}
+
+} // namespace fluxen

@@ -1,0 +1,61 @@
+// One step of the liquid, all pairs against the grid, side by side in one run.
+
+#include "core/simulation.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+namespace {
+
+// A liquid of `count` particles that has poured in and settled for a while, so that the
+// benchmark sees the contacts of a real run. The fast step gets there (the result is the same
+// as with the reference step) and the state is copied for each benchmark.
+const fluxen::Simulation& settledLiquid(int count) {
+    static std::map<int, std::unique_ptr<fluxen::Simulation>> liquids;
+    auto& liquid = liquids[count];
+    if (!liquid) {
+        // Wider worlds for bigger liquids, so that the liquid is a pool rather than a column.
+        liquid = std::make_unique<fluxen::Simulation>(count);
+        liquid->w = count <= 1701 ? 1024 : 1024 * count / 1701;
+        liquid->setParticleCount(count);
+        std::srand(1);
+        liquid->initObjects();
+        for (int i = 0; i < 600; ++i)
+            liquid->step();
+    }
+    return *liquid;
+}
+
+std::unique_ptr<fluxen::Simulation> copyOf(const fluxen::Simulation& source) {
+    auto copy = std::make_unique<fluxen::Simulation>(source.capacity());
+    copy->o = source.o;
+    copy->NUM_OBJ = source.NUM_OBJ;
+    copy->w = source.w;
+    return copy;
+}
+
+void StepReference(benchmark::State& state) {
+    auto liquid = copyOf(settledLiquid(static_cast<int>(state.range(0))));
+    for (auto _ : state) {
+        liquid->stepReference();
+        benchmark::DoNotOptimize(liquid->o.data());
+    }
+}
+
+void StepFast(benchmark::State& state) {
+    auto liquid = copyOf(settledLiquid(static_cast<int>(state.range(0))));
+    for (auto _ : state) {
+        liquid->step();
+        benchmark::DoNotOptimize(liquid->o.data());
+    }
+}
+
+} // namespace
+
+BENCHMARK(StepReference)->Arg(100)->Arg(600)->Arg(1701)->Unit(benchmark::kMicrosecond);
+BENCHMARK(StepFast)->Arg(100)->Arg(600)->Arg(1701)->Arg(5000)->Arg(20000)->Unit(
+    benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,586 @@
+// The step that visits only the pairs that can touch.
+//
+// Why it gives the all-pairs result to the last bit: during the sweep, the pair (i, j) with
+// i < j is tested while neither particle has moved yet (i moves after its own contacts, j later
+// still). So the set of touching pairs depends only on the positions at the start of the step.
+// The fast step therefore first finds all touching pairs from those positions, in any order,
+// then sweeps in index order and applies the pairs of each i in increasing j with the very same
+// arithmetic, so every velocity sees the same sequence of operations. A pair's weight and
+// stiffness depend on those positions only, so they are worked out before the sweep; the
+// stiffness table answers pow's own float (see stiffness_table.h).
+//
+// The grid never misses a pair: two particles touch only when their Manhattan distance is below
+// half their radii's sum, hence both coordinate differences are below the larger radius. Cells
+// a little larger than the largest radius put touching particles into the same or adjacent
+// cells. Particle 0, twice as large as the rest, is tested against everyone directly, so that
+// it does not set the cell size. Cells are clamped to a window around the liquid; clamping
+// keeps neighbours neighbours, so particles far outside (splashed high above the top) share
+// edge cells and are still tested. A particle with a position that is not finite touches
+// nothing: its distance to any other particle is never below anything.
+
+#include "simulation.h"
+#include "step_arithmetic.h"
+#include "stiffness_table.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <immintrin.h>
+
+namespace fluxen {
+
+struct Simulation::Grid {
+    // Cell start offsets into the arrays below (two more than cells), the particles ordered
+    // by cell, and copies of what the contact test reads, for cache-friendly scans.
+    std::vector<std::uint32_t> cellStart;
+    std::vector<int> cell;
+    std::vector<int> cellX;
+    std::vector<int> cellY;
+    std::vector<int> index;
+    std::vector<float> px;
+    std::vector<float> py;
+    std::vector<float> pr;
+    std::vector<float> blockX;
+    std::vector<float> blockY;
+    std::vector<float> blockR;
+    std::vector<int> blockIndex;
+    int columns = 1;
+    int rows = 1;
+
+    // Touching pairs as keys (lower index, higher index) packed into one integer, first as
+    // found, then sorted; where each lower index's pairs start; and each pair's weight and
+    // stiffness.
+    std::vector<std::uint64_t> pairs;
+    std::vector<std::uint64_t> sortScratch;
+    std::vector<std::uint32_t> groupStart;
+    std::vector<std::uint32_t> fill;
+    std::vector<float> pairWeight;
+    std::vector<float> pairStiffness;
+    std::vector<float> pairBase;
+    int highBits = 1;
+
+    detail::StiffnessTable stiffness;
+
+    void build(const std::vector<Particle>& o, int count);
+    void findPairs();
+    void findPairsOfFirst(const std::vector<Particle>& o, int count);
+    void groupPairs(int count);
+    void weighPairs(const std::vector<Particle>& o, float rabia);
+    std::uint64_t key(int low, int high) const {
+        return (static_cast<std::uint64_t>(low) << highBits) | static_cast<std::uint64_t>(high);
+    }
+    int lowOf(std::uint64_t key) const { return static_cast<int>(key >> highBits); }
+    int highOf(std::uint64_t key) const {
+        return static_cast<int>(key & ((std::uint64_t{1} << highBits) - 1));
+    }
+};
+
+namespace {
+
+// Far inside int range, and big enough for any sensible world.
+constexpr double kCoordinateLimit = 1 << 30;
+
+// floor(position / cell size), clamped. Truncation and a correction instead of std::floor,
+// which the baseline instruction set can only call out for.
+int cellCoordinate(float position, double inverseCell) {
+    const double scaled = std::clamp(static_cast<double>(position) * inverseCell, -kCoordinateLimit,
+                                     kCoordinateLimit);
+    const int truncated = static_cast<int>(scaled);
+    return truncated - (static_cast<double>(truncated) > scaled ? 1 : 0);
+}
+
+bool isPlaced(const Particle& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+} // namespace
+
+// Sorts particles 1 .. count-1 into cells by a counting sort, which keeps each cell in index
+// order.
+void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
+    cell.resize(static_cast<std::size_t>(std::max(count, 1)));
+    cellX.resize(cell.size());
+    cellY.resize(cell.size());
+
+    float largest = 0;
+    for (int i = 1; i < count; ++i)
+        largest = std::max(largest, o[i].radius); // NaN radii are skipped
+    // A radius beyond any sensible world puts everyone into one cell: slow but still exact.
+    const bool oneCell = !(largest < 1e30f);
+    const double inverseCell = 1.0 / std::max(static_cast<double>(largest) * 1.001, 1e-30);
+
+    bool placedAny = false;
+    int minX = 0, maxX = 0, minY = 0, maxY = 0;
+    for (int i = 1; i < count; ++i) {
+        if (!isPlaced(o[i])) {
+            cell[i] = -1;
+            continue;
+        }
+        const int cx = oneCell ? 0 : cellCoordinate(o[i].x, inverseCell);
+        const int cy = oneCell ? 0 : cellCoordinate(o[i].y, inverseCell);
+        cellX[i] = cx;
+        cellY[i] = cy;
+        cell[i] = 0;
+        if (!placedAny) {
+            minX = maxX = cx;
+            minY = maxY = cy;
+            placedAny = true;
+        }
+        minX = std::min(minX, cx);
+        maxX = std::max(maxX, cx);
+        minY = std::min(minY, cy);
+        maxY = std::max(maxY, cy);
+    }
+    // The window: the columns up to a limit, and the rows from the floor upward, so that the
+    // liquid gets cells of its own and whatever flew far above shares the top row.
+    const double cellLimit = 8.0 * count + 4096;
+    columns = static_cast<int>(std::min(static_cast<double>(maxX) - minX + 1, 4096.0));
+    rows = static_cast<int>(
+        std::min(static_cast<double>(maxY) - minY + 1, std::floor(cellLimit / columns)));
+    rows = std::max(rows, 1);
+    const int originX = minX;
+    const int originY = maxY - rows + 1;
+
+    const std::size_t cells = static_cast<std::size_t>(columns) * rows;
+    cellStart.assign(cells + 2, 0);
+    for (int i = 1; i < count; ++i) {
+        if (cell[i] < 0)
+            continue;
+        // Differences of values within +-2^30 fit in 64 bits.
+        const std::int64_t cx = std::int64_t{cellX[i]} - originX;
+        const std::int64_t cy = std::int64_t{cellY[i]} - originY;
+        const int column = static_cast<int>(std::clamp<std::int64_t>(cx, 0, columns - 1));
+        const int row = static_cast<int>(std::clamp<std::int64_t>(cy, 0, rows - 1));
+        cell[i] = row * columns + column;
+        ++cellStart[cell[i] + 1];
+    }
+    for (std::size_t k = 0; k <= cells; ++k)
+        cellStart[k + 1] += cellStart[k];
+
+    const std::size_t placed = cellStart[cells];
+    index.resize(placed);
+    px.resize(placed);
+    py.resize(placed);
+    pr.resize(placed);
+    fill.assign(cellStart.begin(), cellStart.end() - 1);
+    for (int i = 1; i < count; ++i) {
+        if (cell[i] < 0)
+            continue;
+        const std::uint32_t at = fill[cell[i]]++;
+        index[at] = i;
+        px[at] = o[i].x;
+        py[at] = o[i].y;
+        pr[at] = o[i].radius;
+    }
+}
+
+namespace {
+
+bool hasWideVectors() {
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
+    return has;
+}
+
+// The weights and stiffness bases of `weighPairs`, eight pairs at a time, for processors with
+// 512-bit vectors: the same operations on gathered particles.
+__attribute__((target("avx512f"))) void weighWide(const Particle* o, const std::uint64_t* keys,
+                                                  std::size_t count, int highBits, float* weights,
+                                                  float* bases) {
+    static_assert(sizeof(Particle) == 8 * sizeof(float), "gathers step over whole particles");
+    const float* const fields = &o[0].x;
+    const __m512i highMask = _mm512_set1_epi64((std::int64_t{1} << highBits) - 1);
+    const __m128i shift = _mm_cvtsi32_si128(highBits);
+    const __m256i stride = _mm256_set1_epi32(8);
+    const __m256i signless = _mm256_set1_epi32(0x7FFFFFFF);
+    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const __m512d two = _mm512_set1_pd(2.0);
+    for (std::size_t p = 0; p + 8 <= count; p += 8) {
+        const __m512i key = _mm512_loadu_si512(keys + p);
+        const __m256i low =
+            _mm256_mullo_epi32(_mm512_cvtepi64_epi32(_mm512_srl_epi64(key, shift)), stride);
+        const __m256i high =
+            _mm256_mullo_epi32(_mm512_cvtepi64_epi32(_mm512_and_si512(key, highMask)), stride);
+        const __m256 ax = _mm256_i32gather_ps(fields, low, 4);
+        const __m256 ay = _mm256_i32gather_ps(fields + 1, low, 4);
+        const __m256 ar = _mm256_i32gather_ps(fields + 4, low, 4);
+        const __m256 bx = _mm256_i32gather_ps(fields, high, 4);
+        const __m256 by = _mm256_i32gather_ps(fields + 1, high, 4);
+        const __m256 radius = _mm256_i32gather_ps(fields + 4, high, 4);
+        const __m256 dx = _mm256_castsi256_ps(
+            _mm256_and_si256(_mm256_castps_si256(_mm256_sub_ps(ax, bx)), signless));
+        const __m256 dy = _mm256_castsi256_ps(
+            _mm256_and_si256(_mm256_castps_si256(_mm256_sub_ps(ay, by)), signless));
+        const __m256 d = _mm256_add_ps(dx, dy);
+        const __m256 reach = _mm256_mul_ps(_mm256_add_ps(ar, radius), half);
+        const __m512d weight =
+            _mm512_div_pd(_mm512_cvtps_pd(ar), _mm512_mul_pd(two, _mm512_cvtps_pd(reach)));
+        _mm256_storeu_ps(weights + p, _mm512_cvtpd_ps(weight));
+        _mm256_storeu_ps(bases + p,
+                         _mm256_add_ps(_mm256_div_ps(_mm256_sub_ps(reach, d), reach), one));
+    }
+}
+
+// One particle against the candidates [from, to) of arrays laid out like the cell-sorted
+// ones: the same single-precision operations as the scalar test, sixteen at a time, hits
+// compressed to the front of the vector and stored whole (the lanes past the hits are
+// overwritten next). `out` has room. Answers the new number of keys.
+__attribute__((target("avx512f,popcnt"), always_inline)) inline std::size_t
+scanWide(__m512 ax, __m512 ay, __m512 ar, __m512i self, const float* xs, const float* ys,
+         const float* rs, const int* indices, std::uint32_t from, std::uint32_t to, __m128i shift,
+         std::uint64_t* out, std::size_t found) {
+    const __m512i signless = _mm512_set1_epi32(0x7FFFFFFF);
+    const __m512 half = _mm512_set1_ps(0.5f);
+    // The first vector always, even of an empty range (then with no lane valid): a loop whose
+    // count varies from particle to particle costs more in mispredicted branches than the
+    // test it saves.
+    std::uint32_t k = from;
+    do {
+        const std::uint32_t left = to > k ? to - k : 0;
+        const __mmask16 valid = left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
+        const __m512 dx = _mm512_castsi512_ps(_mm512_and_si512(
+            _mm512_castps_si512(_mm512_sub_ps(ax, _mm512_maskz_loadu_ps(valid, xs + k))),
+            signless));
+        const __m512 dy = _mm512_castsi512_ps(_mm512_and_si512(
+            _mm512_castps_si512(_mm512_sub_ps(ay, _mm512_maskz_loadu_ps(valid, ys + k))),
+            signless));
+        const __m512 d = _mm512_add_ps(dx, dy);
+        const __m512 reach =
+            _mm512_mul_ps(_mm512_add_ps(ar, _mm512_maskz_loadu_ps(valid, rs + k)), half);
+        const __mmask16 hit = _mm512_mask_cmp_ps_mask(valid, d, reach, _CMP_LT_OQ);
+        const __m512i others = _mm512_maskz_loadu_epi32(valid, indices + k);
+        const __m512i low = _mm512_min_epi32(others, self);
+        const __m512i high = _mm512_max_epi32(others, self);
+        const __m512i keysFirst = _mm512_or_si512(
+            _mm512_sll_epi64(_mm512_cvtepu32_epi64(_mm512_castsi512_si256(low)), shift),
+            _mm512_cvtepu32_epi64(_mm512_castsi512_si256(high)));
+        const __m512i keysSecond = _mm512_or_si512(
+            _mm512_sll_epi64(_mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(low, 1)), shift),
+            _mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(high, 1)));
+        const auto firstHits = static_cast<__mmask8>(hit & 0xFF);
+        const auto secondHits = static_cast<__mmask8>(hit >> 8);
+        _mm512_storeu_si512(out + found, _mm512_maskz_compress_epi64(firstHits, keysFirst));
+        found += static_cast<std::size_t>(__builtin_popcount(firstHits));
+        _mm512_storeu_si512(out + found, _mm512_maskz_compress_epi64(secondHits, keysSecond));
+        found += static_cast<std::size_t>(__builtin_popcount(secondHits));
+        k += 16;
+    } while (k < to);
+    return found;
+}
+
+// Copies the candidates [from, to) to position `at` of a block.
+__attribute__((target("avx512f"), always_inline)) inline void
+copyWide(const float* xs, const float* ys, const float* rs, const int* indices, std::uint32_t from,
+         std::uint32_t to, float* bx, float* by, float* br, int* bi, std::uint32_t at) {
+    for (std::uint32_t k = from; k < to; k += 16, at += 16) {
+        const std::uint32_t left = to - k;
+        const __mmask16 valid = left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
+        _mm512_mask_storeu_ps(bx + at, valid, _mm512_maskz_loadu_ps(valid, xs + k));
+        _mm512_mask_storeu_ps(by + at, valid, _mm512_maskz_loadu_ps(valid, ys + k));
+        _mm512_mask_storeu_ps(br + at, valid, _mm512_maskz_loadu_ps(valid, rs + k));
+        _mm512_mask_storeu_epi32(bi + at, valid, _mm512_maskz_loadu_epi32(valid, indices + k));
+    }
+}
+
+// `findPairs` for processors with 512-bit vectors. A cell's candidates (itself, the next cell
+// of its row, the three cells below) are copied into one block, so that a particle usually
+// meets all of them in a single vector. Answers the number of keys.
+__attribute__((target("avx512f,popcnt"))) std::size_t
+findPairsWide(const float* xs, const float* ys, const float* rs, const int* indices,
+              const std::uint32_t* cellStart, int rows, int columns, int highBits,
+              std::vector<std::uint64_t>& pairs) {
+    constexpr std::uint32_t kBlock = 48;
+    alignas(64) float bx[kBlock + 16];
+    alignas(64) float by[kBlock + 16];
+    alignas(64) float br[kBlock + 16];
+    alignas(64) int bi[kBlock + 16];
+    const __m128i shift = _mm_cvtsi32_si128(highBits);
+    std::size_t found = 0;
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            const int here = row * columns + column;
+            const std::uint32_t rowFrom = cellStart[here];
+            const std::uint32_t ownTo = cellStart[here + 1];
+            if (rowFrom == ownTo)
+                continue;
+            const int span = std::min(2, columns - column);
+            const std::uint32_t rowTo = cellStart[here + span];
+            std::uint32_t belowFrom = 0, belowTo = 0;
+            if (row + 1 < rows) {
+                belowFrom = cellStart[here + columns - (column > 0 ? 1 : 0)];
+                belowTo = cellStart[here + columns + span];
+            }
+            const std::uint32_t length = (rowTo - rowFrom) + (belowTo - belowFrom);
+            // Room for every pair these ranges can give.
+            const std::size_t most = found + std::size_t{ownTo - rowFrom} * length;
+            if (most + 16 > pairs.size())
+                pairs.resize(std::max(most + 16, pairs.size() * 2));
+            std::uint64_t* const out = pairs.data();
+            if (length <= kBlock) {
+                copyWide(xs, ys, rs, indices, rowFrom, rowTo, bx, by, br, bi, 0);
+                copyWide(xs, ys, rs, indices, belowFrom, belowTo, bx, by, br, bi, rowTo - rowFrom);
+                for (std::uint32_t at = 0; at < ownTo - rowFrom; ++at) {
+                    found = scanWide(_mm512_set1_ps(bx[at]), _mm512_set1_ps(by[at]),
+                                     _mm512_set1_ps(br[at]), _mm512_set1_epi32(bi[at]), bx, by, br,
+                                     bi, at + 1, length, shift, out, found);
+                }
+                continue;
+            }
+            // A crowded cell: straight on the sorted arrays, in two ranges.
+            for (std::uint32_t at = rowFrom; at < ownTo; ++at) {
+                const __m512 ax = _mm512_set1_ps(xs[at]);
+                const __m512 ay = _mm512_set1_ps(ys[at]);
+                const __m512 ar = _mm512_set1_ps(rs[at]);
+                const __m512i self = _mm512_set1_epi32(indices[at]);
+                found = scanWide(ax, ay, ar, self, xs, ys, rs, indices, at + 1, rowTo, shift, out,
+                                 found);
+                found = scanWide(ax, ay, ar, self, xs, ys, rs, indices, belowFrom, belowTo, shift,
+                                 out, found);
+            }
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+// Each pair once: a particle meets the rest of its own cell, the next cell of its row and the
+// three cells below in the next row, copied into one block per cell. The test runs on four
+// particles at a time; the vector operations are the same IEEE single-precision operations as
+// the scalar test, and lanes past the block are masked off. The keys of a vector's hits are
+// moved to the front of four slots always written, of which the first (as many as there are
+// hits) count: no branch on the hits.
+void Simulation::Grid::findPairs() {
+    if (hasWideVectors() && detail::wideVectorsAllowed()) {
+        pairs.resize(std::max<std::size_t>(pairs.capacity(), 4096));
+        pairs.resize(findPairsWide(px.data(), py.data(), pr.data(), index.data(), cellStart.data(),
+                                   rows, columns, highBits, pairs));
+        return;
+    }
+    // The lanes set in each four-bit mask, in order.
+    static constexpr std::uint8_t kLanes[16][4] = {
+        {0, 0, 0, 0}, {0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {2, 0, 0, 0}, {0, 2, 0, 0},
+        {1, 2, 0, 0}, {0, 1, 2, 0}, {3, 0, 0, 0}, {0, 3, 0, 0}, {1, 3, 0, 0}, {0, 1, 3, 0},
+        {2, 3, 0, 0}, {0, 2, 3, 0}, {1, 2, 3, 0}, {0, 1, 2, 3}};
+    const std::uint32_t placed = static_cast<std::uint32_t>(index.size());
+    // Room to read whole vectors past the end.
+    px.resize(placed + 4, 0);
+    py.resize(placed + 4, 0);
+    pr.resize(placed + 4, 0);
+    index.resize(placed + 4, 0);
+    static constexpr std::uint8_t kCount[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+    // Raw pointers and a local count, so that the compiler keeps them in registers instead of
+    // reloading them after every store of a key.
+    const float* const xs = px.data();
+    const float* const ys = py.data();
+    const float* const rs = pr.data();
+    const int* const indices = index.data();
+    const __m128i shift = _mm_cvtsi32_si128(highBits);
+    std::size_t found = 0;
+    // At most every particle against every other, plus the four keys always written.
+    pairs.resize(std::max<std::size_t>(pairs.capacity(), 4096));
+    std::uint64_t* out = pairs.data();
+    std::size_t room = pairs.size() - 4;
+    const __m128 signless = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    const __m128 half = _mm_set1_ps(0.5f);
+    // The candidates of one cell, copied next to each other: the cell itself, the next cell
+    // of its row, the three cells below. Padded for whole-vector reads.
+    float* bx = nullptr;
+    float* by = nullptr;
+    float* br = nullptr;
+    int* bi = nullptr;
+    auto scan = [&](std::uint32_t at, std::uint32_t to) {
+        const __m128 ax = _mm_set1_ps(bx[at]);
+        const __m128 ay = _mm_set1_ps(by[at]);
+        const __m128 ar = _mm_set1_ps(br[at]);
+        const __m128i selfs = _mm_set1_epi32(bi[at]);
+        std::size_t n = found;
+        for (std::uint32_t k = at + 1; k < to; k += 4) {
+            const __m128 dx = _mm_and_ps(_mm_sub_ps(ax, _mm_loadu_ps(bx + k)), signless);
+            const __m128 dy = _mm_and_ps(_mm_sub_ps(ay, _mm_loadu_ps(by + k)), signless);
+            const __m128 d = _mm_add_ps(dx, dy);
+            const __m128 reach = _mm_mul_ps(_mm_add_ps(ar, _mm_loadu_ps(br + k)), half);
+            unsigned mask = static_cast<unsigned>(_mm_movemask_ps(_mm_cmplt_ps(d, reach)));
+            mask &= to - k >= 4 ? 15u : (1u << (to - k)) - 1;
+            if (n > room) [[unlikely]] {
+                pairs.resize(pairs.size() * 2);
+                out = pairs.data();
+                room = pairs.size() - 4;
+            }
+            // Keys of the four lanes, then the set ones moved to the front.
+            const __m128i others = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bi + k));
+            const __m128i below = _mm_cmplt_epi32(others, selfs);
+            const __m128i low =
+                _mm_or_si128(_mm_and_si128(below, others), _mm_andnot_si128(below, selfs));
+            const __m128i high =
+                _mm_or_si128(_mm_andnot_si128(below, others), _mm_and_si128(below, selfs));
+            alignas(16) std::uint64_t keys[4];
+            const __m128i zero = _mm_setzero_si128();
+            _mm_store_si128(reinterpret_cast<__m128i*>(keys),
+                            _mm_or_si128(_mm_sll_epi64(_mm_unpacklo_epi32(low, zero), shift),
+                                         _mm_unpacklo_epi32(high, zero)));
+            _mm_store_si128(reinterpret_cast<__m128i*>(keys + 2),
+                            _mm_or_si128(_mm_sll_epi64(_mm_unpackhi_epi32(low, zero), shift),
+                                         _mm_unpackhi_epi32(high, zero)));
+            for (int lane = 0; lane < 4; ++lane)
+                out[n + lane] = keys[kLanes[mask][lane]];
+            n += kCount[mask];
+        }
+        found = n;
+    };
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            const int here = row * columns + column;
+            const std::uint32_t own = cellStart[here + 1] - cellStart[here];
+            if (own == 0)
+                continue;
+            const int span = std::min(2, columns - column);
+            const std::uint32_t rowFrom = cellStart[here];
+            const std::uint32_t rowTo = cellStart[here + span];
+            std::uint32_t belowFrom = 0, belowTo = 0;
+            if (row + 1 < rows) {
+                belowFrom = cellStart[here + columns - (column > 0 ? 1 : 0)];
+                belowTo = cellStart[here + columns + span];
+            }
+            const std::uint32_t length = (rowTo - rowFrom) + (belowTo - belowFrom);
+            if (blockX.size() < length + 4) {
+                for (auto* block : {&blockX, &blockY, &blockR})
+                    block->resize(length + 4, 0);
+                blockIndex.resize(length + 4, 0);
+            }
+            bx = blockX.data();
+            by = blockY.data();
+            br = blockR.data();
+            bi = blockIndex.data();
+            const std::uint32_t first = rowTo - rowFrom;
+            std::copy(xs + rowFrom, xs + rowTo, bx);
+            std::copy(ys + rowFrom, ys + rowTo, by);
+            std::copy(rs + rowFrom, rs + rowTo, br);
+            std::copy(indices + rowFrom, indices + rowTo, bi);
+            std::copy(xs + belowFrom, xs + belowTo, bx + first);
+            std::copy(ys + belowFrom, ys + belowTo, by + first);
+            std::copy(rs + belowFrom, rs + belowTo, br + first);
+            std::copy(indices + belowFrom, indices + belowTo, bi + first);
+            for (std::uint32_t at = 0; at < own; ++at)
+                scan(at, length);
+        }
+    }
+    pairs.resize(found);
+    px.resize(placed);
+    py.resize(placed);
+    pr.resize(placed);
+    index.resize(placed);
+}
+
+void Simulation::Grid::findPairsOfFirst(const std::vector<Particle>& o, int count) {
+    if (count == 0 || !isPlaced(o[0]))
+        return;
+    for (int j = 1; j < count; ++j) {
+        const float d = detail::contactDistance(o[0].x, o[0].y, o[j].x, o[j].y);
+        if (d < detail::contactReach(o[0].radius, o[j].radius))
+            pairs.push_back(key(0, j));
+    }
+}
+
+// Sorts the keys, so by lower and then higher index, with two passes of a radix sort: by the
+// higher index, then (stably) by the lower one. The second pass's counts are the number of
+// pairs of each lower index, from which the groups' starts follow.
+void Simulation::Grid::groupPairs(int count) {
+    const std::size_t buckets = std::size_t{1} << highBits;
+    const std::uint64_t digit = buckets - 1;
+    fill.assign(buckets, 0);
+    groupStart.assign(buckets + 1, 0);
+    for (const std::uint64_t k : pairs) {
+        ++fill[k & digit];
+        ++groupStart[(k >> highBits) + 1];
+    }
+    std::uint32_t sum = 0;
+    for (std::uint32_t& bucket : fill) {
+        const std::uint32_t size = bucket;
+        bucket = sum;
+        sum += size;
+    }
+    sortScratch.resize(pairs.size());
+    for (const std::uint64_t k : pairs)
+        sortScratch[fill[k & digit]++] = k;
+    for (std::size_t b = 0; b < buckets; ++b)
+        groupStart[b + 1] += groupStart[b];
+    fill.assign(groupStart.begin(), groupStart.end() - 1);
+    for (const std::uint64_t k : sortScratch)
+        pairs[fill[k >> highBits]++] = k;
+    groupStart.resize(static_cast<std::size_t>(count) + 1);
+}
+
+// The weight and the stiffness of every pair, from the positions at the start of the step.
+// They do not depend on any velocity, so they are worked out before the sweep, where the
+// processor can overlap them freely.
+void Simulation::Grid::weighPairs(const std::vector<Particle>& o, float rabia) {
+    stiffness.prepare(rabia);
+    pairWeight.resize(pairs.size());
+    pairStiffness.resize(pairs.size());
+    pairBase.resize(pairs.size());
+    // Particle 0's pairs use neither.
+    const std::size_t first = groupStart.size() > 1 ? groupStart[1] : 0;
+    std::size_t p = first;
+    if (hasWideVectors() && detail::wideVectorsAllowed()) {
+        const std::size_t whole = (pairs.size() - first) & ~std::size_t{7};
+        weighWide(o.data(), pairs.data() + first, whole, highBits, pairWeight.data() + first,
+                  pairBase.data() + first);
+        p += whole;
+    }
+    for (; p < pairs.size(); ++p) {
+        const Particle& a = o[lowOf(pairs[p])];
+        const Particle& b = o[highOf(pairs[p])];
+        const float d = detail::contactDistance(a.x, a.y, b.x, b.y);
+        const float D = detail::contactReach(a.radius, b.radius);
+        pairWeight[p] = detail::contactWeight(a.radius, D);
+        pairBase[p] = detail::stiffnessBase(d, D);
+    }
+    stiffness.fill(pairBase.data() + first, pairStiffness.data() + first, pairs.size() - first);
+}
+
+// Defined here, where the grid is a complete type.
+Simulation::Simulation(int capacity) : o(static_cast<std::size_t>(std::max(capacity, 1))) {
+    NUM_OBJ = std::min(NUM_OBJ, this->capacity());
+}
+
+Simulation::~Simulation() = default;
+
+void Simulation::step() {
+    if (!m_grid)
+        m_grid = std::make_unique<Grid>();
+    Grid& grid = *m_grid;
+    grid.highBits = std::max(1, static_cast<int>(std::bit_width(static_cast<unsigned>(NUM_OBJ))));
+    grid.pairs.clear();
+    grid.build(o, NUM_OBJ);
+    grid.findPairs();
+    grid.findPairsOfFirst(o, NUM_OBJ);
+    grid.groupPairs(NUM_OBJ);
+    grid.weighPairs(o, rabia);
+
+    gravityFromTilt();
+    const detail::Motion move = motion();
+    for (int i = 0; i < NUM_OBJ; ++i) {
+        Particle& a = o[i];
+        // The lower particle's velocity stays in registers through its contacts: every other
+        // particle of its pairs has a higher index, so nothing else writes it meanwhile.
+        detail::Lower lower{a.x, a.y, a.vx, a.vy};
+        const std::uint32_t end = grid.groupStart[i + 1];
+        if (i == 0) {
+            for (std::uint32_t p = grid.groupStart[0]; p < end; ++p)
+                detail::touchFirst(lower, o[grid.highOf(grid.pairs[p])]);
+        } else {
+            for (std::uint32_t p = grid.groupStart[i]; p < end; ++p) {
+                detail::touchPair(lower, o[grid.highOf(grid.pairs[p])], grid.pairWeight[p],
+                                  grid.pairStiffness[p]);
+            }
+        }
+        a.vx = lower.vx;
+        a.vy = lower.vy;
+        detail::moveAndBounce(a, move);
+    }
+    pollSensor();
+}
+
+} // namespace fluxen

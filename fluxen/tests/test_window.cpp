@@ -1,0 +1,204 @@
+// The program's window under a real X server with Mesa's software OpenGL: it starts, pours
+// the liquid, toggles full screen on a key, tilts with the arrow keys, checks for updates and
+// saves its settings.
+
+#include "app/dt_view.h"
+#include "app/fluxen_window.h"
+#include "core/defaults.h"
+#include "core/log.h"
+#include "core/motion_sensor.h"
+#include "core/resources.h"
+#include "core/web_addresses.h"
+#include "testing/manual_clock.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QScreen>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace fluxen {
+namespace {
+
+class Window : public ::testing::Test {
+protected:
+    Window() {
+        platform::setLogSink([this](const QString& line) { lines << line; });
+    }
+    ~Window() override {
+        window.reset();
+        platform::setLogSink({});
+    }
+
+    void start() {
+        window = std::make_unique<FluxenWindow>(clock, defaults, resources, tilt, &tilt);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view()->hasDrawnFirstFrame(); }, 10000));
+    }
+    DTView* view() const { return window->view(); }
+
+    // Share of lit pixels in the lower and the upper half of the view's picture.
+    static std::pair<double, double> litShares(const QImage& picture) {
+        long lower = 0, upper = 0;
+        const int half = picture.height() / 2;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                if (qBlue(picture.pixel(x, y)) > 96)
+                    ++(y >= half ? lower : upper);
+            }
+        }
+        const double pixels = static_cast<double>(picture.width()) * half;
+        return {lower / pixels, upper / pixels};
+    }
+
+    QTemporaryDir config;
+    platform::Defaults defaults{QLatin1String(kDefaultsDomain), config.path()};
+    platform::doubles::ManualClock clock;
+    platform::Resources resources{QStringLiteral("fluxen")};
+    ManualTilt tilt;
+    QStringList lines;
+    std::unique_ptr<FluxenWindow> window;
+};
+
+TEST_F(Window, PoursTheLiquidToTheBottomAndTogglesFullScreen) {
+    start();
+    EXPECT_TRUE(lines.contains(QStringLiteral("first GL inits")));
+    clock.advance(5.0); // 300 steps of the frame timer
+    EXPECT_NEAR(static_cast<double>(view()->simulation().counter), 300, 1);
+    const QImage picture = view()->grabFramebuffer();
+    picture.save(QDir::temp().filePath(QStringLiteral("fluxen-window-check.png")));
+    const auto [lower, upper] = litShares(picture);
+    EXPECT_GT(lower, 0.08) << "liquid in the lower half";
+    EXPECT_LT(upper, lower / 10) << "little above it";
+
+    QTest::keyClick(view(), Qt::Key_F);
+    QWidget* fullScreen = view()->window();
+    ASSERT_NE(fullScreen, window.get());
+    EXPECT_EQ(fullScreen->windowTitle(), QStringLiteral("fullScreen Win"));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fullScreen));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return fullScreen->geometry() == fullScreen->screen()->geometry(); }, 5000));
+    EXPECT_EQ(view()->cursor().shape(), Qt::BlankCursor);
+    EXPECT_TRUE(view()->isFullScreenOn());
+    clock.advance(5.0);
+    const auto [fullLower, fullUpper] = litShares(view()->grabFramebuffer());
+    EXPECT_GT(fullLower, 0.05);
+    EXPECT_LT(fullUpper, fullLower / 10);
+
+    QTest::keyClick(view(), Qt::Key_F);
+    EXPECT_EQ(view()->window(), window.get());
+    EXPECT_FALSE(view()->isFullScreenOn());
+    EXPECT_NE(view()->cursor().shape(), Qt::BlankCursor);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view()->fullScreenWindow() == nullptr; }, 5000));
+    EXPECT_TRUE(view()->isVisible());
+    EXPECT_GT(view()->width(), 600);
+}
+
+TEST_F(Window, ArrowKeysTiltWithoutASensor) {
+    start();
+    QTest::keyClick(view(), Qt::Key_Left);
+    EXPECT_EQ(tilt.tilt(), 32);
+    QTest::keyClick(view(), Qt::Key_Right);
+    QTest::keyClick(view(), Qt::Key_Right);
+    EXPECT_EQ(tilt.tilt(), -32);
+    QTest::keyClick(view(), Qt::Key_Down);
+    EXPECT_EQ(tilt.tilt(), 0);
+    EXPECT_FALSE(view()->isFullScreenOn());
+
+    tilt.setTilt(160);
+    clock.advance(6.0);
+    double sum = 0;
+    const Simulation& liquid = view()->simulation();
+    for (int i = 1; i < liquid.NUM_OBJ; ++i)
+        sum += liquid.o[i].x;
+    EXPECT_LT(sum / (liquid.NUM_OBJ - 1), liquid.w / 3.0) << "the liquid ran to the left";
+}
+
+TEST_F(Window, SettingsAreReadAtStartAndWrittenAtQuit) {
+    defaults.setInteger(5000, QStringLiteral("pnum"));
+    defaults.setInteger(1, QStringLiteral("texture"));
+    start();
+    EXPECT_EQ(view()->simulation().NUM_OBJ, kTableSize);
+    EXPECT_EQ(view()->pnum_Slider->intValue(), kTableSize);
+    EXPECT_TRUE(view()->textureRow1->isChecked());
+
+    view()->gravity_Slider->setValue(250); // 25.0, through the slider's own signal
+    EXPECT_EQ(view()->simulation().gravity, 25.0f);
+    EXPECT_TRUE(lines.contains(QStringLiteral("gravity: 25.000000")));
+    view()->textureRow0->click();
+    EXPECT_FLOAT_EQ(view()->appearance().globalRadius, 1.47f);
+    view()->applicationShouldTerminate();
+
+    platform::Defaults reread(QLatin1String(kDefaultsDomain), config.path());
+    EXPECT_EQ(reread.integerForKey(QStringLiteral("pnum")), kTableSize);
+    EXPECT_EQ(reread.floatForKey(QStringLiteral("gravity")), 25.0);
+    EXPECT_EQ(reread.integerForKey(QStringLiteral("texture")), 0);
+}
+
+// A server that answers every request with `body` and counts the requests.
+class AnsweringServer {
+public:
+    explicit AnsweringServer(QByteArray body) {
+        EXPECT_TRUE(server.listen(QHostAddress::LocalHost));
+        QObject::connect(&server, &QTcpServer::newConnection, [this, body] {
+            while (QTcpSocket* socket = server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, body] {
+                    socket->readAll();
+                    ++requests;
+                    socket->write("HTTP/1.0 200 OK\r\nContent-Length: " +
+                                  QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+    }
+    QString address() const {
+        return QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort());
+    }
+
+    QTcpServer server;
+    int requests = 0;
+};
+
+TEST_F(Window, UpdateCheckAtStartShowsTheField) {
+    AnsweringServer server("update available");
+    defaults.setInteger(1, QStringLiteral("check"));
+    defaults.setString(server.address(), QLatin1String(kUpdateServerKey));
+    start();
+    EXPECT_TRUE(view()->checkUpdates->isChecked());
+    EXPECT_FALSE(view()->m_update->isVisibleTo(window.get()));
+    clock.advance(2.0);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return view()->m_update->isVisibleTo(window.get()); }, 10000));
+    EXPECT_EQ(server.requests, 1);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return lines.contains(QStringLiteral("update available")); }));
+}
+
+TEST_F(Window, SwitchingTheCheckboxAgainAsksOnlyOnce) {
+    AnsweringServer server("no update");
+    defaults.setString(server.address(), QLatin1String(kUpdateServerKey));
+    start();
+    view()->checkUpdates->setChecked(true);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Asking in 5...")));
+    view()->checkUpdates->setChecked(false);
+    view()->checkUpdates->setChecked(true);
+    EXPECT_EQ(lines.count(QStringLiteral("Asking in 5...")), 1);
+    clock.advance(5.0);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return lines.contains(QStringLiteral("no update")); }, 10000));
+    clock.advance(10.0);
+    EXPECT_EQ(server.requests, 1);
+    EXPECT_FALSE(view()->m_update->isVisibleTo(window.get()));
+}
+
+} // namespace
+} // namespace fluxen
