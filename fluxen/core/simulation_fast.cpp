@@ -103,9 +103,12 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
     cellX.resize(cell.size());
     cellY.resize(cell.size());
 
-    float largest = 0;
+    // Four running maxima, so that the comparisons need not wait for each other.
+    float largests[4] = {0, 0, 0, 0};
     for (int i = 1; i < count; ++i)
-        largest = std::max(largest, o[i].radius); // NaN radii are skipped
+        largests[i & 3] = std::max(largests[i & 3], o[i].radius); // NaN radii are skipped
+    const float largest =
+        std::max(std::max(largests[0], largests[1]), std::max(largests[2], largests[3]));
     // A radius beyond any sensible world puts everyone into one cell: slow but still exact.
     const bool oneCell = !(largest < 1e30f);
     const double inverseCell = 1.0 / std::max(static_cast<double>(largest) * 1.001, 1e-30);
@@ -353,7 +356,7 @@ findPairsWide(const float* xs, const float* ys, const float* rs, const int* indi
 // hits) count: no branch on the hits.
 void Simulation::Grid::findPairs() {
     if (hasWideVectors() && detail::wideVectorsAllowed()) {
-        pairs.resize(std::max<std::size_t>(pairs.capacity(), 4096));
+        pairs.resize(std::max<std::size_t>(pairs.size(), 4096));
         pairs.resize(findPairsWide(px.data(), py.data(), pr.data(), index.data(), cellStart.data(),
                                    rows, columns, highBits, pairs));
         return;
@@ -378,8 +381,8 @@ void Simulation::Grid::findPairs() {
     const int* const indices = index.data();
     const __m128i shift = _mm_cvtsi32_si128(highBits);
     std::size_t found = 0;
-    // At most every particle against every other, plus the four keys always written.
-    pairs.resize(std::max<std::size_t>(pairs.capacity(), 4096));
+    // Room for the four keys always written; more as it fills up.
+    pairs.resize(std::max<std::size_t>(pairs.size(), 4096));
     std::uint64_t* out = pairs.data();
     std::size_t room = pairs.size() - 4;
     const __m128 signless = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
@@ -552,7 +555,6 @@ void Simulation::step() {
         m_grid = std::make_unique<Grid>();
     Grid& grid = *m_grid;
     grid.highBits = std::max(1, static_cast<int>(std::bit_width(static_cast<unsigned>(NUM_OBJ))));
-    grid.pairs.clear();
     grid.build(o, NUM_OBJ);
     grid.findPairs();
     grid.findPairsOfFirst(o, NUM_OBJ);
