@@ -94,6 +94,25 @@ bool isPlaced(const Particle& p) {
     return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
+// Where a cell's candidates lie in the cell-ordered arrays: the cell itself and the next one
+// in its row (one range), and the cells below from the left neighbour to the right one (the
+// other). The cell's own particles are [rowFrom, ownTo).
+struct CellRanges {
+    std::uint32_t rowFrom, ownTo, rowTo, belowFrom = 0, belowTo = 0;
+};
+
+[[gnu::always_inline]] inline CellRanges rangesOf(const std::uint32_t* cellStart, int rows,
+                                                  int columns, int row, int column) {
+    const int here = row * columns + column;
+    const int span = std::min(2, columns - column);
+    CellRanges ranges{cellStart[here], cellStart[here + 1], cellStart[here + span]};
+    if (row + 1 < rows) {
+        ranges.belowFrom = cellStart[here + columns - (column > 0 ? 1 : 0)];
+        ranges.belowTo = cellStart[here + columns + span];
+    }
+    return ranges;
+}
+
 } // namespace
 
 // Sorts particles 1 .. count-1 into cells by a counting sort, which keeps each cell in index
@@ -302,18 +321,10 @@ findPairsWide(const float* xs, const float* ys, const float* rs, const int* indi
     std::size_t found = 0;
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column) {
-            const int here = row * columns + column;
-            const std::uint32_t rowFrom = cellStart[here];
-            const std::uint32_t ownTo = cellStart[here + 1];
+            const auto [rowFrom, ownTo, rowTo, belowFrom, belowTo] =
+                rangesOf(cellStart, rows, columns, row, column);
             if (rowFrom == ownTo)
                 continue;
-            const int span = std::min(2, columns - column);
-            const std::uint32_t rowTo = cellStart[here + span];
-            std::uint32_t belowFrom = 0, belowTo = 0;
-            if (row + 1 < rows) {
-                belowFrom = cellStart[here + columns - (column > 0 ? 1 : 0)];
-                belowTo = cellStart[here + columns + span];
-            }
             const std::uint32_t length = (rowTo - rowFrom) + (belowTo - belowFrom);
             // Room for every pair these ranges can give.
             const std::size_t most = found + std::size_t{ownTo - rowFrom} * length;
@@ -434,18 +445,11 @@ void Simulation::Grid::findPairs() {
     };
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column) {
-            const int here = row * columns + column;
-            const std::uint32_t own = cellStart[here + 1] - cellStart[here];
+            const auto [rowFrom, ownTo, rowTo, belowFrom, belowTo] =
+                rangesOf(cellStart.data(), rows, columns, row, column);
+            const std::uint32_t own = ownTo - rowFrom;
             if (own == 0)
                 continue;
-            const int span = std::min(2, columns - column);
-            const std::uint32_t rowFrom = cellStart[here];
-            const std::uint32_t rowTo = cellStart[here + span];
-            std::uint32_t belowFrom = 0, belowTo = 0;
-            if (row + 1 < rows) {
-                belowFrom = cellStart[here + columns - (column > 0 ? 1 : 0)];
-                belowTo = cellStart[here + columns + span];
-            }
             const std::uint32_t length = (rowTo - rowFrom) + (belowTo - belowFrom);
             if (blockX.size() < length + 4) {
                 for (auto* block : {&blockX, &blockY, &blockR})
