@@ -26,6 +26,8 @@ struct Particle {
 
 /// The size of the particle table the program uses; the particle count never exceeds it.
 inline constexpr int kTableSize = 1701;
+/// The largest particle table a simulation can have.
+inline constexpr int kLargestCapacity = 1 << 16;
 /// The world's height in world units; its width follows the view's shape.
 inline constexpr int kWorldHeight = 768;
 
@@ -40,8 +42,8 @@ inline constexpr int kWorldHeight = 768;
 /// compiler keeps both steps' arithmetic exactly as written.
 class Simulation {
 public:
-    /// `capacity` is the size of the particle table; the program uses `kTableSize`, a benchmark
-    /// may use more.
+    /// `capacity` is the size of the particle table, clamped to 1 .. `kLargestCapacity`; the
+    /// program uses `kTableSize`, a benchmark may use more.
     explicit Simulation(int capacity = kTableSize);
     ~Simulation();
     Simulation(const Simulation&) = delete;

@@ -51,14 +51,13 @@ struct Simulation::Grid {
     // Touching pairs as keys (lower index, higher index) packed into one integer, first as
     // found, then sorted; where each lower index's pairs start; and each pair's weight and
     // stiffness.
-    std::vector<std::uint64_t> pairs;
-    std::vector<std::uint64_t> sortScratch;
+    std::vector<std::uint32_t> pairs;
+    std::vector<std::uint32_t> sortScratch;
     std::vector<std::uint32_t> groupStart;
     std::vector<std::uint32_t> fill;
     std::vector<float> pairWeight;
     std::vector<float> pairStiffness;
     std::vector<float> pairBase;
-    int highBits = 1;
 
     detail::StiffnessTable stiffness;
 
@@ -67,19 +66,29 @@ struct Simulation::Grid {
     void findPairsOfFirst(const std::vector<Particle>& o, int count);
     void groupPairs(int count);
     void weighPairs(const std::vector<Particle>& o, float rabia);
-    std::uint64_t key(int low, int high) const {
-        return (static_cast<std::uint64_t>(low) << highBits) | static_cast<std::uint64_t>(high);
-    }
-    int lowOf(std::uint64_t key) const { return static_cast<int>(key >> highBits); }
-    int highOf(std::uint64_t key) const {
-        return static_cast<int>(key & ((std::uint64_t{1} << highBits) - 1));
-    }
 };
 
 namespace {
 
 // Far inside int range, and big enough for any sensible world.
 constexpr double kCoordinateLimit = 1 << 30;
+
+// A pair's key: the lower index in the high half, the higher one in the low half, so that keys
+// order pairs as the sweep applies them. The table never holds more than 2^16 particles.
+constexpr int kIndexBits = 16;
+static_assert(kLargestCapacity <= 1 << kIndexBits);
+
+std::uint32_t pairKey(int low, int high) {
+    return static_cast<std::uint32_t>(low) << kIndexBits | static_cast<std::uint32_t>(high);
+}
+
+int lowOf(std::uint32_t key) {
+    return static_cast<int>(key >> kIndexBits);
+}
+
+int highOf(std::uint32_t key) {
+    return static_cast<int>(key & ((1u << kIndexBits) - 1));
+}
 
 // floor(position / cell size), clamped. Truncation and a correction instead of std::floor,
 // which the baseline instruction set can only call out for.
@@ -206,24 +215,20 @@ bool hasWideVectors() {
 
 // The weights and stiffness bases of `weighPairs`, eight pairs at a time, for processors with
 // 512-bit vectors: the same operations on gathered particles.
-__attribute__((target("avx512f"))) void weighWide(const Particle* o, const std::uint64_t* keys,
-                                                  std::size_t count, int highBits, float* weights,
-                                                  float* bases) {
+__attribute__((target("avx512f"))) void weighWide(const Particle* o, const std::uint32_t* keys,
+                                                  std::size_t count, float* weights, float* bases) {
     static_assert(sizeof(Particle) == 8 * sizeof(float), "gathers step over whole particles");
     const float* const fields = &o[0].x;
-    const __m512i highMask = _mm512_set1_epi64((std::int64_t{1} << highBits) - 1);
-    const __m128i shift = _mm_cvtsi32_si128(highBits);
-    const __m256i stride = _mm256_set1_epi32(8);
+    const __m256i highMask = _mm256_set1_epi32((1 << kIndexBits) - 1);
     const __m256i signless = _mm256_set1_epi32(0x7FFFFFFF);
     const __m256 half = _mm256_set1_ps(0.5f);
     const __m256 one = _mm256_set1_ps(1.0f);
     const __m512d two = _mm512_set1_pd(2.0);
     for (std::size_t p = 0; p + 8 <= count; p += 8) {
-        const __m512i key = _mm512_loadu_si512(keys + p);
-        const __m256i low =
-            _mm256_mullo_epi32(_mm512_cvtepi64_epi32(_mm512_srl_epi64(key, shift)), stride);
-        const __m256i high =
-            _mm256_mullo_epi32(_mm512_cvtepi64_epi32(_mm512_and_si512(key, highMask)), stride);
+        const __m256i key = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(keys + p));
+        // Indices times the eight fields of a particle.
+        const __m256i low = _mm256_slli_epi32(_mm256_srli_epi32(key, kIndexBits), 3);
+        const __m256i high = _mm256_slli_epi32(_mm256_and_si256(key, highMask), 3);
         const __m256 ax = _mm256_i32gather_ps(fields, low, 4);
         const __m256 ay = _mm256_i32gather_ps(fields + 1, low, 4);
         const __m256 ar = _mm256_i32gather_ps(fields + 4, low, 4);
@@ -250,8 +255,8 @@ __attribute__((target("avx512f"))) void weighWide(const Particle* o, const std::
 // overwritten next). `out` has room. Answers the new number of keys.
 __attribute__((target("avx512f,popcnt"), always_inline)) inline std::size_t
 scanWide(__m512 ax, __m512 ay, __m512 ar, __m512i self, const float* xs, const float* ys,
-         const float* rs, const int* indices, std::uint32_t from, std::uint32_t to, __m128i shift,
-         std::uint64_t* out, std::size_t found) {
+         const float* rs, const int* indices, std::uint32_t from, std::uint32_t to,
+         std::uint32_t* out, std::size_t found) {
     const __m512i signless = _mm512_set1_epi32(0x7FFFFFFF);
     const __m512 half = _mm512_set1_ps(0.5f);
     // The first vector always, even of an empty range (then with no lane valid): a loop whose
@@ -272,20 +277,11 @@ scanWide(__m512 ax, __m512 ay, __m512 ar, __m512i self, const float* xs, const f
             _mm512_mul_ps(_mm512_add_ps(ar, _mm512_maskz_loadu_ps(valid, rs + k)), half);
         const __mmask16 hit = _mm512_mask_cmp_ps_mask(valid, d, reach, _CMP_LT_OQ);
         const __m512i others = _mm512_maskz_loadu_epi32(valid, indices + k);
-        const __m512i low = _mm512_min_epi32(others, self);
-        const __m512i high = _mm512_max_epi32(others, self);
-        const __m512i keysFirst = _mm512_or_si512(
-            _mm512_sll_epi64(_mm512_cvtepu32_epi64(_mm512_castsi512_si256(low)), shift),
-            _mm512_cvtepu32_epi64(_mm512_castsi512_si256(high)));
-        const __m512i keysSecond = _mm512_or_si512(
-            _mm512_sll_epi64(_mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(low, 1)), shift),
-            _mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(high, 1)));
-        const auto firstHits = static_cast<__mmask8>(hit & 0xFF);
-        const auto secondHits = static_cast<__mmask8>(hit >> 8);
-        _mm512_storeu_si512(out + found, _mm512_maskz_compress_epi64(firstHits, keysFirst));
-        found += static_cast<std::size_t>(__builtin_popcount(firstHits));
-        _mm512_storeu_si512(out + found, _mm512_maskz_compress_epi64(secondHits, keysSecond));
-        found += static_cast<std::size_t>(__builtin_popcount(secondHits));
+        const __m512i keys =
+            _mm512_or_si512(_mm512_slli_epi32(_mm512_min_epi32(others, self), kIndexBits),
+                            _mm512_max_epi32(others, self));
+        _mm512_storeu_si512(out + found, _mm512_maskz_compress_epi32(hit, keys));
+        found += static_cast<std::size_t>(__builtin_popcount(hit));
         k += 16;
     } while (k < to);
     return found;
@@ -310,14 +306,13 @@ copyWide(const float* xs, const float* ys, const float* rs, const int* indices, 
 // meets all of them in a single vector. Answers the number of keys.
 __attribute__((target("avx512f,popcnt"))) std::size_t
 findPairsWide(const float* xs, const float* ys, const float* rs, const int* indices,
-              const std::uint32_t* cellStart, int rows, int columns, int highBits,
-              std::vector<std::uint64_t>& pairs) {
+              const std::uint32_t* cellStart, int rows, int columns,
+              std::vector<std::uint32_t>& pairs) {
     constexpr std::uint32_t kBlock = 48;
     alignas(64) float bx[kBlock + 16];
     alignas(64) float by[kBlock + 16];
     alignas(64) float br[kBlock + 16];
     alignas(64) int bi[kBlock + 16];
-    const __m128i shift = _mm_cvtsi32_si128(highBits);
     std::size_t found = 0;
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column) {
@@ -330,14 +325,14 @@ findPairsWide(const float* xs, const float* ys, const float* rs, const int* indi
             const std::size_t most = found + std::size_t{ownTo - rowFrom} * length;
             if (most + 16 > pairs.size())
                 pairs.resize(std::max(most + 16, pairs.size() * 2));
-            std::uint64_t* const out = pairs.data();
+            std::uint32_t* const out = pairs.data();
             if (length <= kBlock) {
                 copyWide(xs, ys, rs, indices, rowFrom, rowTo, bx, by, br, bi, 0);
                 copyWide(xs, ys, rs, indices, belowFrom, belowTo, bx, by, br, bi, rowTo - rowFrom);
                 for (std::uint32_t at = 0; at < ownTo - rowFrom; ++at) {
                     found = scanWide(_mm512_set1_ps(bx[at]), _mm512_set1_ps(by[at]),
                                      _mm512_set1_ps(br[at]), _mm512_set1_epi32(bi[at]), bx, by, br,
-                                     bi, at + 1, length, shift, out, found);
+                                     bi, at + 1, length, out, found);
                 }
                 continue;
             }
@@ -347,10 +342,9 @@ findPairsWide(const float* xs, const float* ys, const float* rs, const int* indi
                 const __m512 ay = _mm512_set1_ps(ys[at]);
                 const __m512 ar = _mm512_set1_ps(rs[at]);
                 const __m512i self = _mm512_set1_epi32(indices[at]);
-                found = scanWide(ax, ay, ar, self, xs, ys, rs, indices, at + 1, rowTo, shift, out,
-                                 found);
-                found = scanWide(ax, ay, ar, self, xs, ys, rs, indices, belowFrom, belowTo, shift,
-                                 out, found);
+                found = scanWide(ax, ay, ar, self, xs, ys, rs, indices, at + 1, rowTo, out, found);
+                found =
+                    scanWide(ax, ay, ar, self, xs, ys, rs, indices, belowFrom, belowTo, out, found);
             }
         }
     }
@@ -369,7 +363,7 @@ void Simulation::Grid::findPairs() {
     if (hasWideVectors() && detail::wideVectorsAllowed()) {
         pairs.resize(std::max<std::size_t>(pairs.size(), 4096));
         pairs.resize(findPairsWide(px.data(), py.data(), pr.data(), index.data(), cellStart.data(),
-                                   rows, columns, highBits, pairs));
+                                   rows, columns, pairs));
         return;
     }
     // The lanes set in each four-bit mask, in order.
@@ -390,11 +384,10 @@ void Simulation::Grid::findPairs() {
     const float* const ys = py.data();
     const float* const rs = pr.data();
     const int* const indices = index.data();
-    const __m128i shift = _mm_cvtsi32_si128(highBits);
     std::size_t found = 0;
     // Room for the four keys always written; more as it fills up.
     pairs.resize(std::max<std::size_t>(pairs.size(), 4096));
-    std::uint64_t* out = pairs.data();
+    std::uint32_t* out = pairs.data();
     std::size_t room = pairs.size() - 4;
     const __m128 signless = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
     const __m128 half = _mm_set1_ps(0.5f);
@@ -429,14 +422,9 @@ void Simulation::Grid::findPairs() {
                 _mm_or_si128(_mm_and_si128(below, others), _mm_andnot_si128(below, selfs));
             const __m128i high =
                 _mm_or_si128(_mm_andnot_si128(below, others), _mm_and_si128(below, selfs));
-            alignas(16) std::uint64_t keys[4];
-            const __m128i zero = _mm_setzero_si128();
+            alignas(16) std::uint32_t keys[4];
             _mm_store_si128(reinterpret_cast<__m128i*>(keys),
-                            _mm_or_si128(_mm_sll_epi64(_mm_unpacklo_epi32(low, zero), shift),
-                                         _mm_unpacklo_epi32(high, zero)));
-            _mm_store_si128(reinterpret_cast<__m128i*>(keys + 2),
-                            _mm_or_si128(_mm_sll_epi64(_mm_unpackhi_epi32(low, zero), shift),
-                                         _mm_unpackhi_epi32(high, zero)));
+                            _mm_or_si128(_mm_slli_epi32(low, kIndexBits), high));
             for (int lane = 0; lane < 4; ++lane)
                 out[n + lane] = keys[kLanes[mask][lane]];
             n += kCount[mask];
@@ -486,22 +474,18 @@ void Simulation::Grid::findPairsOfFirst(const std::vector<Particle>& o, int coun
     for (int j = 1; j < count; ++j) {
         const float d = detail::contactDistance(o[0].x, o[0].y, o[j].x, o[j].y);
         if (d < detail::contactReach(o[0].radius, o[j].radius))
-            pairs.push_back(key(0, j));
+            pairs.push_back(pairKey(0, j));
     }
 }
 
-// Sorts the keys, so by lower and then higher index, with two passes of a radix sort: by the
+// Sorts the keys, so by lower and then higher index, with two passes of a counting sort: by the
 // higher index, then (stably) by the lower one. The second pass's counts are the number of
 // pairs of each lower index, from which the groups' starts follow.
 void Simulation::Grid::groupPairs(int count) {
-    const std::size_t buckets = std::size_t{1} << highBits;
-    const std::uint64_t digit = buckets - 1;
+    const std::size_t buckets = static_cast<std::size_t>(count) + 1;
     fill.assign(buckets, 0);
-    groupStart.assign(buckets + 1, 0);
-    for (const std::uint64_t k : pairs) {
-        ++fill[k & digit];
-        ++groupStart[(k >> highBits) + 1];
-    }
+    for (const std::uint32_t k : pairs)
+        ++fill[highOf(k)];
     std::uint32_t sum = 0;
     for (std::uint32_t& bucket : fill) {
         const std::uint32_t size = bucket;
@@ -509,14 +493,18 @@ void Simulation::Grid::groupPairs(int count) {
         sum += size;
     }
     sortScratch.resize(pairs.size());
-    for (const std::uint64_t k : pairs)
-        sortScratch[fill[k & digit]++] = k;
-    for (std::size_t b = 0; b < buckets; ++b)
-        groupStart[b + 1] += groupStart[b];
+    for (const std::uint32_t k : pairs)
+        sortScratch[fill[highOf(k)]++] = k;
+    // In order of the higher index, consecutive keys rarely share the lower one, so the counts
+    // are taken here, where one increment need not wait for the one before.
+    groupStart.assign(buckets, 0);
+    for (const std::uint32_t k : sortScratch)
+        ++groupStart[lowOf(k) + 1];
+    for (int i = 0; i < count; ++i)
+        groupStart[i + 1] += groupStart[i];
     fill.assign(groupStart.begin(), groupStart.end() - 1);
-    for (const std::uint64_t k : sortScratch)
-        pairs[fill[k >> highBits]++] = k;
-    groupStart.resize(static_cast<std::size_t>(count) + 1);
+    for (const std::uint32_t k : sortScratch)
+        pairs[fill[lowOf(k)]++] = k;
 }
 
 // The weight and the stiffness of every pair, from the positions at the start of the step.
@@ -532,7 +520,7 @@ void Simulation::Grid::weighPairs(const std::vector<Particle>& o, float rabia) {
     std::size_t p = first;
     if (hasWideVectors() && detail::wideVectorsAllowed()) {
         const std::size_t whole = (pairs.size() - first) & ~std::size_t{7};
-        weighWide(o.data(), pairs.data() + first, whole, highBits, pairWeight.data() + first,
+        weighWide(o.data(), pairs.data() + first, whole, pairWeight.data() + first,
                   pairBase.data() + first);
         p += whole;
     }
@@ -548,7 +536,8 @@ void Simulation::Grid::weighPairs(const std::vector<Particle>& o, float rabia) {
 }
 
 // Defined here, where the grid is a complete type.
-Simulation::Simulation(int capacity) : o(static_cast<std::size_t>(std::max(capacity, 1))) {
+Simulation::Simulation(int capacity)
+    : o(static_cast<std::size_t>(std::clamp(capacity, 1, kLargestCapacity))) {
     NUM_OBJ = std::min(NUM_OBJ, this->capacity());
 }
 
@@ -558,7 +547,6 @@ void Simulation::step() {
     if (!m_grid)
         m_grid = std::make_unique<Grid>();
     Grid& grid = *m_grid;
-    grid.highBits = std::max(1, static_cast<int>(std::bit_width(static_cast<unsigned>(NUM_OBJ))));
     grid.build(o, NUM_OBJ);
     grid.findPairs();
     grid.findPairsOfFirst(o, NUM_OBJ);
@@ -575,10 +563,10 @@ void Simulation::step() {
         const std::uint32_t end = grid.groupStart[i + 1];
         if (i == 0) {
             for (std::uint32_t p = grid.groupStart[0]; p < end; ++p)
-                detail::touchFirst(lower, o[grid.highOf(grid.pairs[p])]);
+                detail::touchFirst(lower, o[highOf(grid.pairs[p])]);
         } else {
             for (std::uint32_t p = grid.groupStart[i]; p < end; ++p) {
-                detail::touchPair(lower, o[grid.highOf(grid.pairs[p])], grid.pairWeight[p],
+                detail::touchPair(lower, o[highOf(grid.pairs[p])], grid.pairWeight[p],
                                   grid.pairStiffness[p]);
             }
         }

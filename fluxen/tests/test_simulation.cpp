@@ -213,6 +213,8 @@ TEST(ParticleCount, IsClampedToTheTable) {
     liquid.stepReference();
     EXPECT_EQ(liquid.setParticleCount(-3), 0);
     EXPECT_EQ(liquid.setParticleCount(42), 42);
+    // A table larger than the step can index is cut to the largest it can.
+    EXPECT_EQ(Simulation(kLargestCapacity + 10).capacity(), kLargestCapacity);
 }
 
 TEST(RadiusChange, DrawsEveryRadiusAnewParticleZeroIncluded) {
