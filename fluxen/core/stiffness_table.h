@@ -45,6 +45,7 @@ private:
     float exact(float base) const;
     float approximate(float base) const;
     void fillFourAtATime(const float* bases, float* results, std::size_t count) const;
+    void fillEightAtATime(const float* bases, float* results, std::size_t count) const;
 
     bool m_prepared = false;
     bool m_usable = false;
