@@ -27,6 +27,7 @@
 #include <cmath>
 #include <cstdint>
 #include <immintrin.h>
+#include <limits>
 
 namespace fluxen {
 
@@ -122,27 +123,25 @@ struct CellRanges {
     return ranges;
 }
 
-} // namespace
+// The extent of the placed particles' cells.
+struct CellBounds {
+    bool any = false;
+    int minX = 0, maxX = 0, minY = 0, maxY = 0;
+};
 
-// Sorts particles 1 .. count-1 into cells by a counting sort, which keeps each cell in index
-// order.
-void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
-    cell.resize(static_cast<std::size_t>(std::max(count, 1)));
-    cellX.resize(cell.size());
-    cellY.resize(cell.size());
-
-    // Four running maxima, so that the comparisons need not wait for each other.
+// The largest radius of particles 1 .. count-1, with four running maxima, so that the
+// comparisons need not wait for each other. NaN radii are skipped.
+float largestRadius(const Particle* o, int count) {
     float largests[4] = {0, 0, 0, 0};
     for (int i = 1; i < count; ++i)
-        largests[i & 3] = std::max(largests[i & 3], o[i].radius); // NaN radii are skipped
-    const float largest =
-        std::max(std::max(largests[0], largests[1]), std::max(largests[2], largests[3]));
-    // A radius beyond any sensible world puts everyone into one cell: slow but still exact.
-    const bool oneCell = !(largest < 1e30f);
-    const double inverseCell = 1.0 / std::max(static_cast<double>(largest) * 1.001, 1e-30);
+        largests[i & 3] = std::max(largests[i & 3], o[i].radius);
+    return std::max(std::max(largests[0], largests[1]), std::max(largests[2], largests[3]));
+}
 
-    bool placedAny = false;
-    int minX = 0, maxX = 0, minY = 0, maxY = 0;
+// The cell coordinates of particles 1 .. count-1, or a cell of -1 for those not placed.
+CellBounds placeInCells(const Particle* o, int count, double inverseCell, bool oneCell, int* cellX,
+                        int* cellY, int* cell) {
+    CellBounds bounds;
     for (int i = 1; i < count; ++i) {
         if (!isPlaced(o[i])) {
             cell[i] = -1;
@@ -153,16 +152,136 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
         cellX[i] = cx;
         cellY[i] = cy;
         cell[i] = 0;
-        if (!placedAny) {
-            minX = maxX = cx;
-            minY = maxY = cy;
-            placedAny = true;
+        if (!bounds.any) {
+            bounds = {true, cx, cx, cy, cy};
+            continue;
         }
-        minX = std::min(minX, cx);
-        maxX = std::max(maxX, cx);
-        minY = std::min(minY, cy);
-        maxY = std::max(maxY, cy);
+        bounds.minX = std::min(bounds.minX, cx);
+        bounds.maxX = std::max(bounds.maxX, cx);
+        bounds.minY = std::min(bounds.minY, cy);
+        bounds.maxY = std::max(bounds.maxY, cy);
     }
+    return bounds;
+}
+
+bool hasWideVectors() {
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
+    return has;
+}
+
+// The offsets, in floats, of sixteen particles from `first` on.
+__attribute__((target("avx512f"), always_inline)) inline __m512i fieldsOfSixteen(int first) {
+    const __m512i lanes = _mm512_set_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+    return _mm512_slli_epi32(_mm512_add_epi32(lanes, _mm512_set1_epi32(first)), 3);
+}
+
+// Which of sixteen particles from `first` on are below `count`.
+__attribute__((target("avx512f"), always_inline)) inline __mmask16 below(int first, int count) {
+    const int left = count - first;
+    return left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
+}
+
+// `largestRadius` sixteen particles at a time. The vector maximum answers its second operand
+// when the first is NaN, as the scalar one does.
+__attribute__((target("avx512f"))) float largestRadiusWide(const Particle* o, int count) {
+    static_assert(sizeof(Particle) == 8 * sizeof(float), "gathers step over whole particles");
+    const float* const radii = &o[0].radius;
+    __m512 largest = _mm512_setzero_ps();
+    for (int i = 1; i < count; i += 16) {
+        const __m512 radius =
+            _mm512_mask_i32gather_ps(largest, below(i, count), fieldsOfSixteen(i), radii, 4);
+        largest = _mm512_max_ps(radius, largest);
+    }
+    alignas(64) float lanes[16];
+    _mm512_store_ps(lanes, largest);
+    return *std::max_element(lanes, lanes + 16);
+}
+
+// floor(position / cell size), clamped, for eight positions: the same as `cellCoordinate`.
+__attribute__((target("avx512f"), always_inline)) inline __m256i
+cellCoordinatesWide(__m256 positions, __m512d inverseCell) {
+    const __m512d limit = _mm512_set1_pd(kCoordinateLimit);
+    const __m512d scaled =
+        _mm512_max_pd(_mm512_min_pd(_mm512_mul_pd(_mm512_cvtps_pd(positions), inverseCell), limit),
+                      _mm512_sub_pd(_mm512_setzero_pd(), limit));
+    return _mm512_cvttpd_epi32(
+        _mm512_roundscale_pd(scaled, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
+}
+
+__attribute__((target("avx512f"), always_inline)) inline __m512i
+cellCoordinatesWide(__m512 positions, __m512d inverseCell) {
+    const __m256 low = _mm512_castps512_ps256(positions);
+    // The upper two quarters moved down.
+    const __m256 high = _mm512_castps512_ps256(_mm512_shuffle_f32x4(positions, positions, 0xEE));
+    return _mm512_inserti64x4(_mm512_castsi256_si512(cellCoordinatesWide(low, inverseCell)),
+                              cellCoordinatesWide(high, inverseCell), 1);
+}
+
+// `placeInCells` sixteen particles at a time.
+__attribute__((target("avx512f"))) CellBounds placeInCellsWide(const Particle* o, int count,
+                                                               double inverseCell, bool oneCell,
+                                                               int* cellX, int* cellY, int* cell) {
+    const float* const fields = &o[0].x;
+    const __m512d inverse = _mm512_set1_pd(inverseCell);
+    const __m512 zero = _mm512_setzero_ps();
+    __m512i minX = _mm512_set1_epi32(std::numeric_limits<int>::max());
+    __m512i minY = minX;
+    __m512i maxX = _mm512_set1_epi32(std::numeric_limits<int>::min());
+    __m512i maxY = maxX;
+    bool any = false;
+    for (int i = 1; i < count; i += 16) {
+        const __mmask16 valid = below(i, count);
+        const __m512i offsets = fieldsOfSixteen(i);
+        const __m512 x = _mm512_mask_i32gather_ps(zero, valid, offsets, fields, 4);
+        const __m512 y = _mm512_mask_i32gather_ps(zero, valid, offsets, fields + 1, 4);
+        // x - x is 0 exactly when x is finite.
+        const __mmask16 placed =
+            _mm512_mask_cmp_ps_mask(_mm512_cmp_ps_mask(_mm512_sub_ps(x, x), zero, _CMP_EQ_OQ),
+                                    _mm512_sub_ps(y, y), zero, _CMP_EQ_OQ) &
+            valid;
+        const __m512i cx = oneCell ? _mm512_setzero_si512() : cellCoordinatesWide(x, inverse);
+        const __m512i cy = oneCell ? _mm512_setzero_si512() : cellCoordinatesWide(y, inverse);
+        _mm512_mask_storeu_epi32(cellX + i, valid, cx);
+        _mm512_mask_storeu_epi32(cellY + i, valid, cy);
+        _mm512_mask_storeu_epi32(
+            cell + i, valid,
+            _mm512_mask_mov_epi32(_mm512_set1_epi32(-1), placed, _mm512_setzero_si512()));
+        minX = _mm512_mask_min_epi32(minX, placed, minX, cx);
+        maxX = _mm512_mask_max_epi32(maxX, placed, maxX, cx);
+        minY = _mm512_mask_min_epi32(minY, placed, minY, cy);
+        maxY = _mm512_mask_max_epi32(maxY, placed, maxY, cy);
+        any = any || placed != 0;
+    }
+    if (!any)
+        return {};
+    alignas(64) int lanes[4][16];
+    _mm512_store_si512(lanes[0], minX);
+    _mm512_store_si512(lanes[1], maxX);
+    _mm512_store_si512(lanes[2], minY);
+    _mm512_store_si512(lanes[3], maxY);
+    return {true, *std::min_element(lanes[0], lanes[0] + 16),
+            *std::max_element(lanes[1], lanes[1] + 16), *std::min_element(lanes[2], lanes[2] + 16),
+            *std::max_element(lanes[3], lanes[3] + 16)};
+}
+
+} // namespace
+
+// Sorts particles 1 .. count-1 into cells by a counting sort, which keeps each cell in index
+// order.
+void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
+    cell.resize(static_cast<std::size_t>(std::max(count, 1)));
+    cellX.resize(cell.size());
+    cellY.resize(cell.size());
+
+    const bool wide = hasWideVectors() && detail::wideVectorsAllowed();
+    const float largest =
+        wide ? largestRadiusWide(o.data(), count) : largestRadius(o.data(), count);
+    // A radius beyond any sensible world puts everyone into one cell: slow but still exact.
+    const bool oneCell = !(largest < 1e30f);
+    const double inverseCell = 1.0 / std::max(static_cast<double>(largest) * 1.001, 1e-30);
+    const CellBounds bounds = (wide ? placeInCellsWide : placeInCells)(
+        o.data(), count, inverseCell, oneCell, cellX.data(), cellY.data(), cell.data());
+    const int minX = bounds.minX, maxX = bounds.maxX, minY = bounds.minY, maxY = bounds.maxY;
     // The window: the columns up to a limit, and the rows from the floor upward, so that the
     // liquid gets cells of its own and whatever flew far above shares the top row.
     const double cellLimit = 8.0 * count + 4096;
@@ -207,11 +326,6 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
 }
 
 namespace {
-
-bool hasWideVectors() {
-    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
-    return has;
-}
 
 // The weights and stiffness bases of `weighPairs`, eight pairs at a time, for processors with
 // 512-bit vectors: the same operations on gathered particles.
