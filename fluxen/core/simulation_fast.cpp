@@ -465,6 +465,40 @@ findPairsWide(const float* xs, const float* ys, const float* rs, const int* indi
     return found;
 }
 
+// `findPairsOfFirst` sixteen particles at a time: the keys of particle 0's pairs into `out`,
+// which has room for `count` and sixteen more. Answers their number.
+__attribute__((target("avx512f,popcnt"))) std::size_t
+findPairsOfFirstWide(const Particle* o, int count, std::uint32_t* out) {
+    const float* const fields = &o[0].x;
+    const __m512i signless = _mm512_set1_epi32(0x7FFFFFFF);
+    const __m512 half = _mm512_set1_ps(0.5f);
+    const __m512 zero = _mm512_setzero_ps();
+    const __m512 ax = _mm512_set1_ps(o[0].x);
+    const __m512 ay = _mm512_set1_ps(o[0].y);
+    const __m512 ar = _mm512_set1_ps(o[0].radius);
+    const __m512i lanes = _mm512_set_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+    std::size_t found = 0;
+    for (int j = 1; j < count; j += 16) {
+        const __mmask16 valid = below(j, count);
+        const __m512i offsets = fieldsOfSixteen(j);
+        const __m512 bx = _mm512_mask_i32gather_ps(zero, valid, offsets, fields, 4);
+        const __m512 by = _mm512_mask_i32gather_ps(zero, valid, offsets, fields + 1, 4);
+        const __m512 br = _mm512_mask_i32gather_ps(zero, valid, offsets, fields + 4, 4);
+        const __m512 dx = _mm512_castsi512_ps(
+            _mm512_and_si512(_mm512_castps_si512(_mm512_sub_ps(ax, bx)), signless));
+        const __m512 dy = _mm512_castsi512_ps(
+            _mm512_and_si512(_mm512_castps_si512(_mm512_sub_ps(ay, by)), signless));
+        const __m512 reach = _mm512_mul_ps(_mm512_add_ps(ar, br), half);
+        const __mmask16 hit =
+            _mm512_mask_cmp_ps_mask(valid, _mm512_add_ps(dx, dy), reach, _CMP_LT_OQ);
+        // The key of (0, j) is j itself.
+        _mm512_storeu_si512(out + found, _mm512_maskz_compress_epi32(
+                                             hit, _mm512_add_epi32(lanes, _mm512_set1_epi32(j))));
+        found += static_cast<std::size_t>(__builtin_popcount(hit));
+    }
+    return found;
+}
+
 } // namespace
 
 // Each pair once: a particle meets the rest of its own cell, the next cell of its row and the
@@ -585,6 +619,12 @@ void Simulation::Grid::findPairs() {
 void Simulation::Grid::findPairsOfFirst(const std::vector<Particle>& o, int count) {
     if (count == 0 || !isPlaced(o[0]))
         return;
+    if (hasWideVectors() && detail::wideVectorsAllowed()) {
+        const std::size_t found = pairs.size();
+        pairs.resize(found + static_cast<std::size_t>(count) + 16);
+        pairs.resize(findPairsOfFirstWide(o.data(), count, pairs.data() + found) + found);
+        return;
+    }
     for (int j = 1; j < count; ++j) {
         const float d = detail::contactDistance(o[0].x, o[0].y, o[j].x, o[j].y);
         if (d < detail::contactReach(o[0].radius, o[j].radius))
