@@ -689,6 +689,36 @@ void Simulation::Grid::weighPairs(const std::vector<Particle>& o, float rabia) {
     stiffness.fill(pairBase.data() + first, pairStiffness.data() + first, pairs.size() - first);
 }
 
+namespace {
+
+// Two neighbouring floats, x and y of a position or a velocity, in the low lanes of a vector.
+// Through the integer vector type, which may alias anything.
+__m128 loadPair(const float* at) {
+    return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(at)));
+}
+
+void storePair(float* at, __m128 pair) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(at), _mm_castps_si128(pair));
+}
+
+// `detail::touchPair` with x and y in two lanes of one vector: the same operations, in the
+// same order, on each. Answers the lower particle's new velocity.
+[[gnu::always_inline]] inline __m128 touchPair(__m128 position, __m128 velocity, Particle& b,
+                                               float weight, float stiffness) {
+    const __m128 w = _mm_set1_ps(weight);
+    const __m128 keep = _mm_set1_ps(1.0f - weight);
+    const __m128 K = _mm_set1_ps(stiffness);
+    const __m128 otherPosition = loadPair(&b.x);
+    const __m128 kept = _mm_mul_ps(keep, loadPair(&b.vx));
+    velocity = _mm_add_ps(_mm_add_ps(_mm_mul_ps(w, velocity), kept),
+                          _mm_mul_ps(_mm_sub_ps(position, otherPosition), K));
+    storePair(&b.vx, _mm_add_ps(_mm_add_ps(_mm_mul_ps(w, velocity), kept),
+                                _mm_mul_ps(_mm_sub_ps(otherPosition, position), K)));
+    return velocity;
+}
+
+} // namespace
+
 // Defined here, where the grid is a complete type.
 Simulation::Simulation(int capacity)
     : o(static_cast<std::size_t>(std::clamp(capacity, 1, kLargestCapacity))) {
@@ -711,21 +741,26 @@ void Simulation::step() {
     const detail::Motion move = motion();
     for (int i = 0; i < NUM_OBJ; ++i) {
         Particle& a = o[i];
-        // The lower particle's velocity stays in registers through its contacts: every other
-        // particle of its pairs has a higher index, so nothing else writes it meanwhile.
-        detail::Lower lower{a.x, a.y, a.vx, a.vy};
         const std::uint32_t end = grid.groupStart[i + 1];
         if (i == 0) {
+            detail::Lower lower{a.x, a.y, a.vx, a.vy};
             for (std::uint32_t p = grid.groupStart[0]; p < end; ++p)
                 detail::touchFirst(lower, o[highOf(grid.pairs[p])]);
+            a.vx = lower.vx;
+            a.vy = lower.vy;
         } else {
+            // The lower particle's velocity stays in a register through its contacts: every
+            // other particle of its pairs has a higher index, so nothing else writes it
+            // meanwhile.
+            const __m128 position = loadPair(&a.x);
+            __m128 velocity = loadPair(&a.vx);
             for (std::uint32_t p = grid.groupStart[i]; p < end; ++p) {
-                detail::touchPair(lower, o[highOf(grid.pairs[p])], grid.pairWeight[p],
-                                  grid.pairStiffness[p]);
+                Particle& b = o[highOf(grid.pairs[p])];
+                velocity =
+                    touchPair(position, velocity, b, grid.pairWeight[p], grid.pairStiffness[p]);
             }
+            storePair(&a.vx, velocity);
         }
-        a.vx = lower.vx;
-        a.vy = lower.vy;
         detail::moveAndBounce(a, move);
     }
     pollSensor();
