@@ -175,10 +175,24 @@ __attribute__((target("avx512f"), always_inline)) inline __m512i fieldsOfSixteen
     return _mm512_slli_epi32(_mm512_add_epi32(lanes, _mm512_set1_epi32(first)), 3);
 }
 
-// Which of sixteen particles from `first` on are below `count`.
-__attribute__((target("avx512f"), always_inline)) inline __mmask16 below(int first, int count) {
-    const int left = count - first;
-    return left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
+// Which of sixteen lanes from `first` on are below `end`.
+__attribute__((target("avx512f"), always_inline)) inline __mmask16 below(std::int64_t first,
+                                                                         std::int64_t end) {
+    const std::int64_t left = end - first;
+    return left >= 16 ? __mmask16(0xFFFF) : left <= 0 ? __mmask16(0) : __mmask16((1u << left) - 1);
+}
+
+// Which of sixteen other particles touch one particle: the same single-precision operations as
+// the scalar test, on the lanes in `valid`.
+__attribute__((target("avx512f"), always_inline)) inline __mmask16
+touchingWide(__m512 ax, __m512 ay, __m512 ar, __m512 bx, __m512 by, __m512 br, __mmask16 valid) {
+    const __m512i signless = _mm512_set1_epi32(0x7FFFFFFF);
+    const __m512 dx =
+        _mm512_castsi512_ps(_mm512_and_si512(_mm512_castps_si512(_mm512_sub_ps(ax, bx)), signless));
+    const __m512 dy =
+        _mm512_castsi512_ps(_mm512_and_si512(_mm512_castps_si512(_mm512_sub_ps(ay, by)), signless));
+    const __m512 reach = _mm512_mul_ps(_mm512_add_ps(ar, br), _mm512_set1_ps(0.5f));
+    return _mm512_mask_cmp_ps_mask(valid, _mm512_add_ps(dx, dy), reach, _CMP_LT_OQ);
 }
 
 // `largestRadius` sixteen particles at a time. The vector maximum answers its second operand
@@ -371,25 +385,15 @@ __attribute__((target("avx512f,popcnt"), always_inline)) inline std::size_t
 scanWide(__m512 ax, __m512 ay, __m512 ar, __m512i self, const float* xs, const float* ys,
          const float* rs, const int* indices, std::uint32_t from, std::uint32_t to,
          std::uint32_t* out, std::size_t found) {
-    const __m512i signless = _mm512_set1_epi32(0x7FFFFFFF);
-    const __m512 half = _mm512_set1_ps(0.5f);
     // The first vector always, even of an empty range (then with no lane valid): a loop whose
     // count varies from particle to particle costs more in mispredicted branches than the
     // test it saves.
     std::uint32_t k = from;
     do {
-        const std::uint32_t left = to > k ? to - k : 0;
-        const __mmask16 valid = left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
-        const __m512 dx = _mm512_castsi512_ps(_mm512_and_si512(
-            _mm512_castps_si512(_mm512_sub_ps(ax, _mm512_maskz_loadu_ps(valid, xs + k))),
-            signless));
-        const __m512 dy = _mm512_castsi512_ps(_mm512_and_si512(
-            _mm512_castps_si512(_mm512_sub_ps(ay, _mm512_maskz_loadu_ps(valid, ys + k))),
-            signless));
-        const __m512 d = _mm512_add_ps(dx, dy);
-        const __m512 reach =
-            _mm512_mul_ps(_mm512_add_ps(ar, _mm512_maskz_loadu_ps(valid, rs + k)), half);
-        const __mmask16 hit = _mm512_mask_cmp_ps_mask(valid, d, reach, _CMP_LT_OQ);
+        const __mmask16 valid = below(k, to);
+        const __mmask16 hit = touchingWide(ax, ay, ar, _mm512_maskz_loadu_ps(valid, xs + k),
+                                           _mm512_maskz_loadu_ps(valid, ys + k),
+                                           _mm512_maskz_loadu_ps(valid, rs + k), valid);
         const __m512i others = _mm512_maskz_loadu_epi32(valid, indices + k);
         const __m512i keys =
             _mm512_or_si512(_mm512_slli_epi32(_mm512_min_epi32(others, self), kIndexBits),
@@ -406,8 +410,7 @@ __attribute__((target("avx512f"), always_inline)) inline void
 copyWide(const float* xs, const float* ys, const float* rs, const int* indices, std::uint32_t from,
          std::uint32_t to, float* bx, float* by, float* br, int* bi, std::uint32_t at) {
     for (std::uint32_t k = from; k < to; k += 16, at += 16) {
-        const std::uint32_t left = to - k;
-        const __mmask16 valid = left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
+        const __mmask16 valid = below(k, to);
         _mm512_mask_storeu_ps(bx + at, valid, _mm512_maskz_loadu_ps(valid, xs + k));
         _mm512_mask_storeu_ps(by + at, valid, _mm512_maskz_loadu_ps(valid, ys + k));
         _mm512_mask_storeu_ps(br + at, valid, _mm512_maskz_loadu_ps(valid, rs + k));
@@ -470,30 +473,21 @@ findPairsWide(const float* xs, const float* ys, const float* rs, const int* indi
 __attribute__((target("avx512f,popcnt"))) std::size_t
 findPairsOfFirstWide(const Particle* o, int count, std::uint32_t* out) {
     const float* const fields = &o[0].x;
-    const __m512i signless = _mm512_set1_epi32(0x7FFFFFFF);
-    const __m512 half = _mm512_set1_ps(0.5f);
     const __m512 zero = _mm512_setzero_ps();
     const __m512 ax = _mm512_set1_ps(o[0].x);
     const __m512 ay = _mm512_set1_ps(o[0].y);
     const __m512 ar = _mm512_set1_ps(o[0].radius);
-    const __m512i lanes = _mm512_set_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
     std::size_t found = 0;
     for (int j = 1; j < count; j += 16) {
         const __mmask16 valid = below(j, count);
         const __m512i offsets = fieldsOfSixteen(j);
-        const __m512 bx = _mm512_mask_i32gather_ps(zero, valid, offsets, fields, 4);
-        const __m512 by = _mm512_mask_i32gather_ps(zero, valid, offsets, fields + 1, 4);
-        const __m512 br = _mm512_mask_i32gather_ps(zero, valid, offsets, fields + 4, 4);
-        const __m512 dx = _mm512_castsi512_ps(
-            _mm512_and_si512(_mm512_castps_si512(_mm512_sub_ps(ax, bx)), signless));
-        const __m512 dy = _mm512_castsi512_ps(
-            _mm512_and_si512(_mm512_castps_si512(_mm512_sub_ps(ay, by)), signless));
-        const __m512 reach = _mm512_mul_ps(_mm512_add_ps(ar, br), half);
         const __mmask16 hit =
-            _mm512_mask_cmp_ps_mask(valid, _mm512_add_ps(dx, dy), reach, _CMP_LT_OQ);
-        // The key of (0, j) is j itself.
-        _mm512_storeu_si512(out + found, _mm512_maskz_compress_epi32(
-                                             hit, _mm512_add_epi32(lanes, _mm512_set1_epi32(j))));
+            touchingWide(ax, ay, ar, _mm512_mask_i32gather_ps(zero, valid, offsets, fields, 4),
+                         _mm512_mask_i32gather_ps(zero, valid, offsets, fields + 1, 4),
+                         _mm512_mask_i32gather_ps(zero, valid, offsets, fields + 4, 4), valid);
+        // The key of (0, j) is j itself: the offset over the eight fields of a particle.
+        _mm512_storeu_si512(out + found,
+                            _mm512_maskz_compress_epi32(hit, _mm512_srli_epi32(offsets, 3)));
         found += static_cast<std::size_t>(__builtin_popcount(hit));
     }
     return found;
