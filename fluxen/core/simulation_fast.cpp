@@ -348,8 +348,10 @@ namespace {
 
 // The weights and stiffness bases of `weighPairs`, eight pairs at a time, for processors with
 // 512-bit vectors: the same operations on gathered particles.
-__attribute__((target("avx512f"))) void weighWide(const Particle* o, const std::uint32_t* keys,
-                                                  std::size_t count, float* weights, float* bases) {
+__attribute__((target("avx512f,avx512vl"))) void weighWide(const Particle* o,
+                                                           const std::uint32_t* keys,
+                                                           std::size_t count, float* weights,
+                                                           float* bases) {
     static_assert(sizeof(Particle) == 8 * sizeof(float), "gathers step over whole particles");
     const float* const fields = &o[0].x;
     const __m256i highMask = _mm256_set1_epi32((1 << kIndexBits) - 1);
@@ -374,9 +376,25 @@ __attribute__((target("avx512f"))) void weighWide(const Particle* o, const std::
             _mm256_and_si256(_mm256_castps_si256(_mm256_sub_ps(ay, by)), signless));
         const __m256 d = _mm256_add_ps(dx, dy);
         const __m256 reach = _mm256_mul_ps(_mm256_add_ps(ar, radius), half);
-        const __m512d weight =
-            _mm512_div_pd(_mm512_cvtps_pd(ar), _mm512_mul_pd(two, _mm512_cvtps_pd(reach)));
-        _mm256_storeu_ps(weights + p, _mm512_cvtpd_ps(weight));
+        // A float quotient of floats rounded once to double and again to float is the float
+        // quotient itself, where neither rounding leaves the normal range; the lanes that might
+        // take the double division.
+        const __m256 twice = _mm256_add_ps(reach, reach);
+        __m256 weight = _mm256_div_ps(ar, twice);
+        const __m256 magnitude =
+            _mm256_castsi256_ps(_mm256_and_si256(_mm256_castps_si256(weight), signless));
+        const __m256 twiceMagnitude =
+            _mm256_castsi256_ps(_mm256_and_si256(_mm256_castps_si256(twice), signless));
+        const __mmask8 ordinary =
+            _mm256_cmp_ps_mask(magnitude, _mm256_set1_ps(0x1p-120f), _CMP_GE_OQ) &
+            _mm256_cmp_ps_mask(magnitude, _mm256_set1_ps(0x1p120f), _CMP_LE_OQ) &
+            _mm256_cmp_ps_mask(twiceMagnitude, _mm256_set1_ps(0x1p120f), _CMP_LE_OQ);
+        if (ordinary != 0xFF) [[unlikely]] {
+            const __m512d exact =
+                _mm512_div_pd(_mm512_cvtps_pd(ar), _mm512_mul_pd(two, _mm512_cvtps_pd(reach)));
+            weight = _mm256_mask_blend_ps(ordinary, _mm512_cvtpd_ps(exact), weight);
+        }
+        _mm256_storeu_ps(weights + p, weight);
         _mm256_storeu_ps(bases + p,
                          _mm256_add_ps(_mm256_div_ps(_mm256_sub_ps(reach, d), reach), one));
     }

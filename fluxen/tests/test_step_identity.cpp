@@ -133,6 +133,32 @@ TEST(StepIdentity, OddStatesMatchToo) {
     ASSERT_EQ(liquids.run(200), std::nullopt);
 }
 
+TEST(StepIdentity, ExtremeSizesMatchToo) {
+    // A particle so small that its share of a contact is below the normal floats, and one so
+    // large that it touches everyone and puts everyone into one cell.
+    for (const bool wide : {true, false}) {
+        detail::allowWideVectors(wide);
+        Lockstep liquids(60);
+        liquids.withBoth(13, [](Simulation& liquid) {
+            liquid.initObjects();
+            for (int i = 1; i < 60; ++i)
+                liquid.o[i] = {30.0f + 6.0f * static_cast<float>(i % 10),
+                               700.0f - 6.0f * static_cast<float>(i / 10),
+                               0,
+                               0,
+                               9.5f,
+                               0,
+                               0,
+                               1};
+            liquid.o[14].radius = 1.0e-39f;
+            liquid.o[15].radius = 1.0e-30f;
+            liquid.o[40].radius = 1.0e37f;
+        });
+        EXPECT_EQ(liquids.run(3), std::nullopt) << (wide ? "wide" : "portable");
+    }
+    detail::allowWideVectors(true);
+}
+
 TEST(StiffnessTable, GivesPowsOwnFloatForEveryKindOfBase) {
     std::mt19937 random(5);
     std::uniform_real_distribution<float> anyBase(1.0f, 2.0f);
