@@ -180,11 +180,12 @@ __attribute__((target("avx512f"), always_inline)) inline __m512i fieldsOfSixteen
     return _mm512_slli_epi32(_mm512_add_epi32(lanes, _mm512_set1_epi32(first)), 3);
 }
 
-// Which of sixteen lanes from `first` on are below `end`.
+// Which of sixteen lanes from `first` on are below `end`. Without a branch: where a vector ends
+// varies from particle to particle.
 __attribute__((target("avx512f"), always_inline)) inline __mmask16 below(std::int64_t first,
                                                                          std::int64_t end) {
-    const std::int64_t left = end - first;
-    return left >= 16 ? __mmask16(0xFFFF) : left <= 0 ? __mmask16(0) : __mmask16((1u << left) - 1);
+    const std::int64_t lanes = std::clamp<std::int64_t>(end - first, 0, 16);
+    return static_cast<__mmask16>((1u << lanes) - 1);
 }
 
 // Which of sixteen other particles touch one particle: the same single-precision operations as
