@@ -378,8 +378,8 @@ __attribute__((target("avx512f,avx512vl"))) void weighWide(const Particle* o,
         const __m256 d = _mm256_add_ps(dx, dy);
         const __m256 reach = _mm256_mul_ps(_mm256_add_ps(ar, radius), half);
         // A float quotient of floats rounded once to double and again to float is the float
-        // quotient itself, where neither rounding leaves the normal range; the lanes that might
-        // take the double division.
+        // quotient itself where neither rounding leaves the normal range. Lanes that may leave
+        // it take the double division.
         const __m256 twice = _mm256_add_ps(reach, reach);
         __m256 weight = _mm256_div_ps(ar, twice);
         const __m256 magnitude =
@@ -781,7 +781,7 @@ __attribute__((target("avx512f"))) void moveAllWide(Particle* o, int count,
     const __m512 clearance = _mm512_set1_ps(0.1f);
     const __m512 width = _mm512_set1_ps(m.width);
     const __m512 height = _mm512_set1_ps(m.height);
-    const __m512 belowTop = _mm512_set1_ps(m.height - 0.1f);
+    const __m512 aboveFloor = _mm512_set1_ps(m.height - 0.1f);
     const __m512i radii = _mm512_setr_epi32(4, 4, 4, 4, 4, 4, 4, 4, 12, 12, 12, 12, 12, 12, 12, 12);
     const __mmask16 xs = 0x0101;
     const __mmask16 ys = 0x0202;
@@ -802,7 +802,7 @@ __attribute__((target("avx512f"))) void moveAllWide(Particle* o, int count,
         position = _mm512_mask_mov_ps(position, hit, _mm512_sub_ps(right, clearance));
         velocity = _mm512_mask_mul_ps(velocity, hit | hit << 1, sideways, velocity);
         hit = _mm512_mask_cmp_ps_mask(ys, position, _mm512_sub_ps(height, s), _CMP_GT_OQ);
-        position = _mm512_mask_mov_ps(position, hit, _mm512_sub_ps(belowTop, s));
+        position = _mm512_mask_mov_ps(position, hit, _mm512_sub_ps(aboveFloor, s));
         velocity = _mm512_mask_mul_ps(velocity, hit | hit >> 1, floor, velocity);
         const __m512 moved = _mm512_mask_mov_ps(both, xs | ys, position);
         _mm512_storeu_ps(fields + 8 * i,
