@@ -284,6 +284,50 @@ __attribute__((target("avx512f"))) CellBounds placeInCellsWide(const Particle* o
             *std::max_element(lanes[3], lanes[3] + 16)};
 }
 
+// Each placed particle's cell in the window of `columns` by `rows` cells from the origin:
+// its coordinates from the origin, clamped to the window.
+void windowCells(const int* cellX, const int* cellY, int* cell, int count, int originX, int originY,
+                 int columns, int rows) {
+    for (int i = 1; i < count; ++i) {
+        if (cell[i] < 0)
+            continue;
+        // Differences of values within +-2^30 fit in 64 bits.
+        const std::int64_t cx = std::int64_t{cellX[i]} - originX;
+        const std::int64_t cy = std::int64_t{cellY[i]} - originY;
+        const int column = static_cast<int>(std::clamp<std::int64_t>(cx, 0, columns - 1));
+        const int row = static_cast<int>(std::clamp<std::int64_t>(cy, 0, rows - 1));
+        cell[i] = row * columns + column;
+    }
+}
+
+// `windowCells` sixteen particles at a time. The origin's column is the least, so a column
+// from it lies in [0, 2^31]: exact as an unsigned 32-bit difference. A row from the origin
+// lies in [-2^31, rows): exact as a signed one.
+__attribute__((target("avx512f"))) void windowCellsWide(const int* cellX, const int* cellY,
+                                                        int* cell, int count, int originX,
+                                                        int originY, int columns, int rows) {
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512i lastColumn = _mm512_set1_epi32(columns - 1);
+    const __m512i lastRow = _mm512_set1_epi32(rows - 1);
+    for (int i = 1; i < count; i += 16) {
+        const __mmask16 valid = below(i, count);
+        const __mmask16 placed = _mm512_mask_cmp_epi32_mask(
+            valid, _mm512_maskz_loadu_epi32(valid, cell + i), zero, _MM_CMPINT_NLT);
+        const __m512i column =
+            _mm512_min_epu32(_mm512_sub_epi32(_mm512_maskz_loadu_epi32(valid, cellX + i),
+                                              _mm512_set1_epi32(originX)),
+                             lastColumn);
+        const __m512i row = _mm512_min_epi32(
+            _mm512_max_epi32(_mm512_sub_epi32(_mm512_maskz_loadu_epi32(valid, cellY + i),
+                                              _mm512_set1_epi32(originY)),
+                             zero),
+            lastRow);
+        _mm512_mask_storeu_epi32(
+            cell + i, placed,
+            _mm512_add_epi32(_mm512_mullo_epi32(row, _mm512_set1_epi32(columns)), column));
+    }
+}
+
 } // namespace
 
 // Sorts particles 1 .. count-1 into cells by a counting sort, which keeps each cell in index
@@ -313,17 +357,12 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
     const int originY = maxY - rows + 1;
 
     const std::size_t cells = static_cast<std::size_t>(columns) * rows;
+    (wide ? windowCellsWide : windowCells)(cellX.data(), cellY.data(), cell.data(), count, originX,
+                                           originY, columns, rows);
     cellStart.assign(cells + 2, 0);
     for (int i = 1; i < count; ++i) {
-        if (cell[i] < 0)
-            continue;
-        // Differences of values within +-2^30 fit in 64 bits.
-        const std::int64_t cx = std::int64_t{cellX[i]} - originX;
-        const std::int64_t cy = std::int64_t{cellY[i]} - originY;
-        const int column = static_cast<int>(std::clamp<std::int64_t>(cx, 0, columns - 1));
-        const int row = static_cast<int>(std::clamp<std::int64_t>(cy, 0, rows - 1));
-        cell[i] = row * columns + column;
-        ++cellStart[cell[i] + 1];
+        if (cell[i] >= 0)
+            ++cellStart[cell[i] + 1];
     }
     for (std::size_t k = 0; k <= cells; ++k)
         cellStart[k + 1] += cellStart[k];

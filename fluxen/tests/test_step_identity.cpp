@@ -119,8 +119,9 @@ TEST(StepIdentity, PortableCodeMatchesToo) {
 }
 
 TEST(StepIdentity, OddStatesMatchToo) {
-    // A narrow world, a stiff exponent, a particle far above, one at a non-finite position, and
-    // one of zero size: the fast step must still find exactly the same contacts.
+    // A narrow world, a stiff exponent, a particle far above, two touching ones far to the
+    // right and one far to the left, one at a non-finite position, and one of zero size: the
+    // fast step must still find exactly the same contacts.
     Lockstep liquids(300);
     liquids.withBoth(3, [](Simulation& liquid) {
         liquid.w = 200;
@@ -129,6 +130,10 @@ TEST(StepIdentity, OddStatesMatchToo) {
         liquid.o[5].y = -1.0e7f;
         liquid.o[6].x = std::numeric_limits<float>::quiet_NaN();
         liquid.o[7].radius = 0;
+        liquid.o[8].x = 1.0e12f;
+        liquid.o[9].x = 1.0e12f;
+        liquid.o[9].y = liquid.o[8].y + 1.0f;
+        liquid.o[10].x = -1.0e12f;
     });
     ASSERT_EQ(liquids.run(200), std::nullopt);
 }
