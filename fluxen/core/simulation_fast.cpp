@@ -359,10 +359,14 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
     const std::size_t cells = static_cast<std::size_t>(columns) * rows;
     (wide ? windowCellsWide : windowCells)(cellX.data(), cellY.data(), cell.data(), count, originX,
                                            originY, columns, rows);
+    // Raw pointers from here on: a store through an int or float pointer might otherwise
+    // change a vector's own fields, and the compiler would reload them after every store.
+    const int* const cellOf = cell.data();
     cellStart.assign(cells + 2, 0);
+    std::uint32_t* const sizes = cellStart.data() + 1;
     for (int i = 1; i < count; ++i) {
-        if (cell[i] >= 0)
-            ++cellStart[cell[i] + 1];
+        if (cellOf[i] >= 0)
+            ++sizes[cellOf[i]];
     }
     for (std::size_t k = 0; k <= cells; ++k)
         cellStart[k + 1] += cellStart[k];
@@ -373,14 +377,20 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
     py.resize(placed);
     pr.resize(placed);
     fill.assign(cellStart.begin(), cellStart.end() - 1);
+    std::uint32_t* const next = fill.data();
+    const Particle* const particles = o.data();
+    int* const indices = index.data();
+    float* const xs = px.data();
+    float* const ys = py.data();
+    float* const rs = pr.data();
     for (int i = 1; i < count; ++i) {
-        if (cell[i] < 0)
+        if (cellOf[i] < 0)
             continue;
-        const std::uint32_t at = fill[cell[i]]++;
-        index[at] = i;
-        px[at] = o[i].x;
-        py[at] = o[i].y;
-        pr[at] = o[i].radius;
+        const std::uint32_t at = next[cellOf[i]]++;
+        indices[at] = i;
+        xs[at] = particles[i].x;
+        ys[at] = particles[i].y;
+        rs[at] = particles[i].radius;
     }
 }
 
