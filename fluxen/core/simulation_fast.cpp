@@ -164,14 +164,16 @@ CellBounds placeInCells(const Particle* o, int count, double inverseCell, bool o
     return bounds;
 }
 
-bool hasWideVectors() {
+// Whether to run the 512-bit vector code, or the three-operand build of the contact loop: where
+// the processor has the instructions and the tests have not switched them off.
+bool useWideVectors() {
     static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
-    return has;
+    return has && detail::wideVectorsAllowed();
 }
 
-bool hasVex() {
+bool useVex() {
     static const bool has = __builtin_cpu_supports("avx");
-    return has;
+    return has && detail::wideVectorsAllowed();
 }
 
 // The offsets, in floats, of sixteen particles from `first` on.
@@ -337,7 +339,7 @@ void Simulation::Grid::build(const std::vector<Particle>& o, int count) {
     cellX.resize(cell.size());
     cellY.resize(cell.size());
 
-    const bool wide = hasWideVectors() && detail::wideVectorsAllowed();
+    const bool wide = useWideVectors();
     const float largest =
         wide ? largestRadiusWide(o.data(), count) : largestRadius(o.data(), count);
     // A radius beyond any sensible world puts everyone into one cell: slow but still exact.
@@ -575,7 +577,7 @@ findPairsOfFirstWide(const Particle* o, int count, std::uint32_t* out) {
 // moved to the front of four slots always written, of which the first (as many as there are
 // hits) count: no branch on the hits.
 void Simulation::Grid::findPairs() {
-    if (hasWideVectors() && detail::wideVectorsAllowed()) {
+    if (useWideVectors()) {
         pairs.resize(std::max<std::size_t>(pairs.size(), 4096));
         pairs.resize(findPairsWide(px.data(), py.data(), pr.data(), index.data(), cellStart.data(),
                                    rows, columns, pairs));
@@ -686,7 +688,7 @@ void Simulation::Grid::findPairs() {
 void Simulation::Grid::findPairsOfFirst(const std::vector<Particle>& o, int count) {
     if (count == 0 || !isPlaced(o[0]))
         return;
-    if (hasWideVectors() && detail::wideVectorsAllowed()) {
+    if (useWideVectors()) {
         const std::size_t found = pairs.size();
         pairs.resize(found + static_cast<std::size_t>(count) + 16);
         pairs.resize(findPairsOfFirstWide(o.data(), count, pairs.data() + found) + found);
@@ -739,7 +741,7 @@ void Simulation::Grid::weighPairs(const std::vector<Particle>& o, float rabia) {
     // Particle 0's pairs use neither.
     const std::size_t first = groupStart.size() > 1 ? groupStart[1] : 0;
     std::size_t p = first;
-    if (hasWideVectors() && detail::wideVectorsAllowed()) {
+    if (useWideVectors()) {
         const std::size_t whole = (pairs.size() - first) & ~std::size_t{7};
         weighWide(o.data(), pairs.data() + first, whole, pairWeight.data() + first,
                   pairBase.data() + first);
@@ -893,14 +895,13 @@ void Simulation::step() {
         o[0].vy = lower.vy;
     }
     if (count > 1) {
-        const bool vex = hasVex() && detail::wideVectorsAllowed();
-        (vex ? sweepVex : sweep)(o.data(), grid.pairs.data(), grid.pairWeight.data(),
-                                 grid.pairStiffness.data(), grid.groupStart[1],
-                                 grid.groupStart[count]);
+        (useVex() ? sweepVex : sweep)(o.data(), grid.pairs.data(), grid.pairWeight.data(),
+                                      grid.pairStiffness.data(), grid.groupStart[1],
+                                      grid.groupStart[count]);
     }
     // A particle's contacts are over once its own group is; no later contact reads its
     // position. So all of them move now, as each would have right after its group.
-    if (hasWideVectors() && detail::wideVectorsAllowed()) {
+    if (useWideVectors()) {
         moveAllWide(o.data(), count, move);
     } else {
         for (int i = 0; i < count; ++i)

@@ -146,15 +146,13 @@ TEST(StepIdentity, ExtremeSizesMatchToo) {
         Lockstep liquids(60);
         liquids.withBoth(13, [](Simulation& liquid) {
             liquid.initObjects();
-            for (int i = 1; i < 60; ++i)
-                liquid.o[i] = {30.0f + 6.0f * static_cast<float>(i % 10),
-                               700.0f - 6.0f * static_cast<float>(i / 10),
-                               0,
-                               0,
-                               9.5f,
-                               0,
-                               0,
-                               1};
+            // A packed block of equal particles, ten to a row, at rest.
+            for (int i = 1; i < 60; ++i) {
+                liquid.o[i].x = 30.0f + 6.0f * static_cast<float>(i % 10);
+                liquid.o[i].y = 700.0f - 6.0f * static_cast<float>(i / 10);
+                liquid.o[i].vx = liquid.o[i].vy = 0;
+                liquid.o[i].radius = 9.5f;
+            }
             liquid.o[14].radius = 1.0e-39f;
             liquid.o[15].radius = 1.0e-30f;
             liquid.o[40].radius = 1.0e37f;
