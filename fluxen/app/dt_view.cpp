@@ -1,10 +1,10 @@
-#include "dt_view.h"
+#include "fluxen/app/dt_view.h"
 
-#include "core/defaults.h"
-#include "core/log.h"
-#include "core/motion_sensor.h"
-#include "core/resources.h"
-#include "core/web_addresses.h"
+#include "fluxen/core/motion_sensor.h"
+#include "fluxen/core/web_addresses.h"
+#include "platform/core/defaults.h"
+#include "platform/core/log.h"
+#include "platform/core/resources.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/clock.h"
-#include "core/settings.h"
-#include "core/simulation.h"
-#include "nice_textures.h"
-#include "update_checker.h"
+#include "fluxen/app/nice_textures.h"
+#include "fluxen/app/update_checker.h"
+#include "fluxen/core/settings.h"
+#include "fluxen/core/simulation.h"
+#include "platform/core/clock.h"
 
 #include <QOpenGLWidget>
 #include <QPointer>

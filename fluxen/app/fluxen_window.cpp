@@ -1,6 +1,6 @@
-#include "fluxen_window.h"
+#include "fluxen/app/fluxen_window.h"
 
-#include "dt_view.h"
+#include "fluxen/app/dt_view.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,13 +1,13 @@
 // Fluxen: a liquid of soft particles that follows the notebook's tilt.
 
-#include "core/defaults.h"
-#include "core/event_loop_clock.h"
-#include "core/log.h"
-#include "core/resources.h"
-#include "core/web_addresses.h"
-#include "dt_view.h"
-#include "fluxen_window.h"
-#include "linux/sysfs_motion_sensor.h"
+#include "fluxen/app/dt_view.h"
+#include "fluxen/app/fluxen_window.h"
+#include "fluxen/core/web_addresses.h"
+#include "fluxen/linux/sysfs_motion_sensor.h"
+#include "platform/core/defaults.h"
+#include "platform/core/event_loop_clock.h"
+#include "platform/core/log.h"
+#include "platform/core/resources.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

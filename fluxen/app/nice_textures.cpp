@@ -1,6 +1,6 @@
-#include "nice_textures.h"
+#include "fluxen/app/nice_textures.h"
 
-#include "core/log.h"
+#include "platform/core/log.h"
 
 #include <QOpenGLWidget>
 

@@ -1,4 +1,4 @@
-#include "update_checker.h"
+#include "fluxen/app/update_checker.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>

@@ -1,6 +1,6 @@
 // One step of the liquid, all pairs against the grid, side by side in one run.
 
-#include "core/simulation.h"
+#include "fluxen/core/simulation.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "sensor_readings.h"
+#include "fluxen/core/sensor_readings.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,8 +1,8 @@
-#include "settings.h"
+#include "fluxen/core/settings.h"
 
-#include "core/defaults.h"
-#include "core/log.h"
-#include "simulation.h"
+#include "fluxen/core/simulation.h"
+#include "platform/core/defaults.h"
+#include "platform/core/log.h"
 
 #include <cmath>
 

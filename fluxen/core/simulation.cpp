@@ -1,8 +1,8 @@
-#include "simulation.h"
+#include "fluxen/core/simulation.h"
 
-#include "core/log.h"
-#include "motion_sensor.h"
-#include "step_arithmetic.h"
+#include "fluxen/core/motion_sensor.h"
+#include "fluxen/core/step_arithmetic.h"
+#include "platform/core/log.h"
 
 #include <algorithm>
 #include <cmath>

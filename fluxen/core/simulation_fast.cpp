@@ -18,9 +18,9 @@
 // edge cells and are still tested. A particle with a position that is not finite touches
 // nothing: its distance to any other particle is never below anything.
 
-#include "simulation.h"
-#include "step_arithmetic.h"
-#include "stiffness_table.h"
+#include "fluxen/core/simulation.h"
+#include "fluxen/core/step_arithmetic.h"
+#include "fluxen/core/stiffness_table.h"
 
 #include <algorithm>
 #include <bit>

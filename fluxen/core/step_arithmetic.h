@@ -3,7 +3,7 @@
 // The arithmetic of one contact, shared by both steps so that they cannot drift apart. Only
 // files built without floating-point contraction include this header.
 
-#include "simulation.h"
+#include "fluxen/core/simulation.h"
 
 #include <cmath>
 

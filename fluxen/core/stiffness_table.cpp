@@ -1,6 +1,6 @@
-#include "stiffness_table.h"
+#include "fluxen/core/stiffness_table.h"
 
-#include "step_arithmetic.h"
+#include "fluxen/core/step_arithmetic.h"
 
 #include <bit>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "web_addresses.h"
+#include "fluxen/core/web_addresses.h"
 
 namespace fluxen {
 

@@ -1,8 +1,8 @@
-#include "sysfs_motion_sensor.h"
+#include "fluxen/linux/sysfs_motion_sensor.h"
 
-#include "core/file_io.h"
-#include "core/hw_root.h"
-#include "core/sensor_readings.h"
+#include "fluxen/core/sensor_readings.h"
+#include "platform/core/file_io.h"
+#include "platform/core/hw_root.h"
 
 #include <QDir>
 #include <QFileInfo>

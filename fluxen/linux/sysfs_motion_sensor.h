@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/motion_sensor.h"
+#include "fluxen/core/motion_sensor.h"
 
 #include <QString>
 

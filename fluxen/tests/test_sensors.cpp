@@ -1,5 +1,5 @@
-#include "core/sensor_readings.h"
-#include "linux/sysfs_motion_sensor.h"
+#include "fluxen/core/sensor_readings.h"
+#include "fluxen/linux/sysfs_motion_sensor.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "core/defaults.h"
-#include "core/log.h"
-#include "core/settings.h"
-#include "core/simulation.h"
+#include "fluxen/core/settings.h"
+#include "fluxen/core/simulation.h"
+#include "platform/core/defaults.h"
+#include "platform/core/log.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "core/log.h"
-#include "core/motion_sensor.h"
-#include "core/simulation.h"
+#include "fluxen/core/motion_sensor.h"
+#include "fluxen/core/simulation.h"
+#include "platform/core/log.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
 // The fast step must give the all-pairs step's result to the last bit, for a long run with the
 // parameters changed on the way, and the stiffness table must give pow's own float.
 
-#include "core/motion_sensor.h"
-#include "core/simulation.h"
-#include "core/step_arithmetic.h"
-#include "core/stiffness_table.h"
+#include "fluxen/core/motion_sensor.h"
+#include "fluxen/core/simulation.h"
+#include "fluxen/core/step_arithmetic.h"
+#include "fluxen/core/stiffness_table.h"
 
 #include <bit>
 #include <cmath>

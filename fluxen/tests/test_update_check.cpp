@@ -1,4 +1,4 @@
-#include "app/update_checker.h"
+#include "fluxen/app/update_checker.h"
 
 #include <QByteArray>
 #include <QTcpServer>

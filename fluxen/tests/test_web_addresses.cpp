@@ -1,4 +1,4 @@
-#include "core/web_addresses.h"
+#include "fluxen/core/web_addresses.h"
 
 #include <gtest/gtest.h>
 

@@ -2,14 +2,14 @@
 // the liquid, toggles full screen on a key, tilts with the arrow keys, checks for updates and
 // saves its settings.
 
-#include "app/dt_view.h"
-#include "app/fluxen_window.h"
-#include "core/defaults.h"
-#include "core/log.h"
-#include "core/motion_sensor.h"
-#include "core/resources.h"
-#include "core/web_addresses.h"
-#include "testing/manual_clock.h"
+#include "fluxen/app/dt_view.h"
+#include "fluxen/app/fluxen_window.h"
+#include "fluxen/core/motion_sensor.h"
+#include "fluxen/core/web_addresses.h"
+#include "platform/core/defaults.h"
+#include "platform/core/log.h"
+#include "platform/core/resources.h"
+#include "platform/testing/manual_clock.h"
 
 #include <QApplication>
 #include <QCheckBox>

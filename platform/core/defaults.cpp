@@ -1,8 +1,8 @@
-#include "defaults.h"
+#include "platform/core/defaults.h"
 
-#include "file_io.h"
-#include "log.h"
-#include "property_list.h"
+#include "platform/core/file_io.h"
+#include "platform/core/log.h"
+#include "platform/core/property_list.h"
 
 #include <QDir>
 #include <QFile>

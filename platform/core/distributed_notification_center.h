@@ -1,7 +1,7 @@
 #pragma once
 
-#include "observer_list.h"
-#include "value.h"
+#include "platform/core/observer_list.h"
+#include "platform/core/value.h"
 
 #include <QString>
 

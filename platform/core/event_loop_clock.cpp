@@ -1,4 +1,4 @@
-#include "event_loop_clock.h"
+#include "platform/core/event_loop_clock.h"
 
 #include <QTimer>
 

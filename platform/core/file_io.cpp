@@ -1,4 +1,4 @@
-#include "file_io.h"
+#include "platform/core/file_io.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "expected.h"
+#include "platform/core/expected.h"
 
 #include <QByteArray>
 #include <QString>

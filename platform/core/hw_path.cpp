@@ -1,4 +1,4 @@
-#include "hw_path.h"
+#include "platform/core/hw_path.h"
 
 #include <cstdlib>
 

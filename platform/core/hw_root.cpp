@@ -1,4 +1,4 @@
-#include "hw_root.h"
+#include "platform/core/hw_root.h"
 
 namespace platform {
 

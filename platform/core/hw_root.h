@@ -1,6 +1,6 @@
 #pragma once
 
-#include "hw_path.h"
+#include "platform/core/hw_path.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "log.h"
+#include "platform/core/log.h"
 
 #include <atomic>
 #include <cstdio>

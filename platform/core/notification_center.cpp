@@ -1,4 +1,4 @@
-#include "notification_center.h"
+#include "platform/core/notification_center.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "process.h"
+#include "platform/core/process.h"
 
 #include <cerrno>
 #include <cstring>

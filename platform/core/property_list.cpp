@@ -1,4 +1,4 @@
-#include "property_list.h"
+#include "platform/core/property_list.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "expected.h"
-#include "value.h"
+#include "platform/core/expected.h"
+#include "platform/core/value.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,8 +1,8 @@
-#include "resources.h"
+#include "platform/core/resources.h"
 
-#include "file_io.h"
-#include "log.h"
-#include "property_list.h"
+#include "platform/core/file_io.h"
+#include "platform/core/log.h"
+#include "platform/core/property_list.h"
 
 #include <QDir>
 #include <QFileInfo>

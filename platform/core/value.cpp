@@ -1,4 +1,4 @@
-#include "value.h"
+#include "platform/core/value.h"
 
 #include <set>
 

@@ -1,7 +1,7 @@
-#include "dbus_distributed_notification_center.h"
+#include "platform/linux/dbus_distributed_notification_center.h"
 
-#include "core/log.h"
-#include "core/property_list.h"
+#include "platform/core/log.h"
+#include "platform/core/property_list.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

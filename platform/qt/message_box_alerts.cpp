@@ -1,4 +1,4 @@
-#include "message_box_alerts.h"
+#include "platform/qt/message_box_alerts.h"
 
 #include <QApplication>
 #include <QMessageBox>

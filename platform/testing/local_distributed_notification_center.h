@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/distributed_notification_center.h"
+#include "platform/core/distributed_notification_center.h"
 
 #include <vector>
 

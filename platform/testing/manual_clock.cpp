@@ -1,4 +1,4 @@
-#include "manual_clock.h"
+#include "platform/testing/manual_clock.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/clock.h"
+#include "platform/core/clock.h"
 
 #include <cstdint>
 #include <map>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/alerts.h"
+#include "platform/core/alerts.h"
 
 #include <deque>
 #include <vector>

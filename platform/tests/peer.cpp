@@ -5,8 +5,8 @@
 //                                "name|object|key=value" and exits
 //   peer post NAME OBJECT VALUE  posts NAME from OBJECT with {"key": VALUE} and exits
 
-#include "core/defaults.h"
-#include "linux/dbus_distributed_notification_center.h"
+#include "platform/core/defaults.h"
+#include "platform/linux/dbus_distributed_notification_center.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -1,5 +1,5 @@
-#include "qt/message_box_alerts.h"
-#include "testing/scripted_alerts.h"
+#include "platform/qt/message_box_alerts.h"
+#include "platform/testing/scripted_alerts.h"
 
 #include <QAbstractButton>
 #include <QApplication>

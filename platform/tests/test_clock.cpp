@@ -1,5 +1,5 @@
-#include "core/event_loop_clock.h"
-#include "testing/manual_clock.h"
+#include "platform/core/event_loop_clock.h"
+#include "platform/testing/manual_clock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

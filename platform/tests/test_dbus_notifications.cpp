@@ -1,7 +1,7 @@
 // Distributed notifications between two processes on a real session bus (the test runs under
 // its own dbus-run-session).
 
-#include "linux/dbus_distributed_notification_center.h"
+#include "platform/linux/dbus_distributed_notification_center.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
-#include "core/defaults.h"
-#include "core/file_io.h"
-#include "core/log.h"
-#include "core/property_list.h"
+#include "platform/core/defaults.h"
+#include "platform/core/file_io.h"
+#include "platform/core/log.h"
+#include "platform/core/property_list.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "core/file_io.h"
-#include "core/hw_root.h"
+#include "platform/core/file_io.h"
+#include "platform/core/hw_root.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "core/log.h"
+#include "platform/core/log.h"
 
 #include <QStringList>
 

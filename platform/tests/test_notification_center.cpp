@@ -1,5 +1,5 @@
-#include "core/notification_center.h"
-#include "testing/local_distributed_notification_center.h"
+#include "platform/core/notification_center.h"
+#include "platform/testing/local_distributed_notification_center.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/process.h"
+#include "platform/core/process.h"
 
 #include <gtest/gtest.h>
 

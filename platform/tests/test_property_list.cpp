@@ -1,4 +1,4 @@
-#include "core/property_list.h"
+#include "platform/core/property_list.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

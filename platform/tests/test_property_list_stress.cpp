@@ -2,7 +2,7 @@
 // value or an error, never a crash. The suite runs this file a second time on a build with
 // AddressSanitizer, where a memory fault fails the run.
 
-#include "core/property_list.h"
+#include "platform/core/property_list.h"
 
 #include <gtest/gtest.h>
 #include <random>

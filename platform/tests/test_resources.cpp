@@ -1,4 +1,4 @@
-#include "core/resources.h"
+#include "platform/core/resources.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/value.h"
+#include "platform/core/value.h"
 
 #include <gtest/gtest.h>
 

@@ -1,17 +1,17 @@
 // The Vantir program. For now it loads (and upgrades) the archive of actions, checks it, and
 // looks for a newer version; `--dump-archive` shows an archive as the program reads it.
 
-#include "core/event_loop_clock.h"
-#include "core/log.h"
-#include "dump_archive.h"
-#include "model/repository.h"
-#include "preferences.h"
-#include "qt/message_box_alerts.h"
-#include "qt_file_panels.h"
-#include "timed_alert_panel.h"
-#include "version.h"
-#include "version_check.h"
-#include "version_checker.h"
+#include "platform/core/event_loop_clock.h"
+#include "platform/core/log.h"
+#include "platform/qt/message_box_alerts.h"
+#include "vantir/app/qt_file_panels.h"
+#include "vantir/app/timed_alert_panel.h"
+#include "vantir/app/version_checker.h"
+#include "vantir/core/dump_archive.h"
+#include "vantir/core/preferences.h"
+#include "vantir/core/repository.h"
+#include "vantir/core/version.h"
+#include "vantir/core/version_check.h"
 
 #include <QApplication>
 #include <QCoreApplication>

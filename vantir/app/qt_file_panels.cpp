@@ -1,4 +1,4 @@
-#include "qt_file_panels.h"
+#include "vantir/app/qt_file_panels.h"
 
 #include <QFileDialog>
 

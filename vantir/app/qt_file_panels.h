@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/file_panels.h"
+#include "vantir/core/file_panels.h"
 
 class QWidget;
 

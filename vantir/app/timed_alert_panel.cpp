@@ -1,6 +1,6 @@
-#include "timed_alert_panel.h"
+#include "vantir/app/timed_alert_panel.h"
 
-#include "localized.h"
+#include "vantir/core/localized.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/clock.h"
-#include "timed_alerts.h"
+#include "platform/core/clock.h"
+#include "vantir/core/timed_alerts.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "url_button_text.h"
+#include "vantir/app/url_button_text.h"
 
 #include <QDesktopServices>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
-#include "version_checker.h"
+#include "vantir/app/version_checker.h"
 
-#include "core/log.h"
-#include "localized.h"
-#include "version_check.h"
+#include "platform/core/log.h"
+#include "vantir/core/localized.h"
+#include "vantir/core/version_check.h"
 
 #include <QNetworkReply>
 #include <QNetworkRequest>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "timed_alerts.h"
+#include "vantir/core/timed_alerts.h"
 
 #include <QNetworkAccessManager>
 #include <QUrl>

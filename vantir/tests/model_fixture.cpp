@@ -1,8 +1,8 @@
-#include "model_fixture.h"
+#include "vantir/tests/model_fixture.h"
 
-#include "core/file_io.h"
-#include "core/log.h"
-#include "core/property_list.h"
+#include "platform/core/file_io.h"
+#include "platform/core/log.h"
+#include "platform/core/property_list.h"
 
 #include <QDir>
 #include <QFile>

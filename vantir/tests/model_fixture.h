@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/preferences.h"
-#include "model/repository.h"
-#include "testing/manual_clock.h"
-#include "testing/scripted_alerts.h"
+#include "platform/testing/manual_clock.h"
+#include "platform/testing/scripted_alerts.h"
+#include "vantir/core/preferences.h"
+#include "vantir/core/repository.h"
 
 #include <QTemporaryDir>
 

@@ -1,7 +1,7 @@
 // Saves the archive of a folder over and over until killed, for the test that kills a save
 // midway: usage: vantir-test-saver FOLDER. Prints "ready" once the first save is done.
 
-#include "model/repository.h"
+#include "vantir/core/repository.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "history_window.h"
+#include "voltaro/app/history_window.h"
 
 #include <QAction>
 #include <QChart>
@@ -14,8 +14,8 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QUndoStack>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 #include <algorithm>
 
@@ -100,7 +100,8 @@ void HistoryTableModel::reload() {
 HistoryWindow::HistoryWindow(HistoryContext& context, QUndoStack& undoStack, QWidget* parent)
     : QWidget(parent, Qt::Window), m_context(context), m_undoStack(undoStack),
       m_model(new HistoryTableModel(context, this)), m_table(new QTableView),
-      m_chartView(new QChartView), m_series(new QLineSeries), m_delete(new QPushButton(tr("Delete"))) {
+      m_chartView(new QChartView), m_series(new QLineSeries),
+      m_delete(new QPushButton(tr("Delete"))) {
     setWindowTitle(tr("Voltaro History"));
     setObjectName(QStringLiteral("historyWindow"));
 
@@ -158,7 +159,9 @@ HistoryWindow::HistoryWindow(HistoryContext& context, QUndoStack& undoStack, QWi
     redo->setShortcut(QKeySequence::Redo);
     addAction(redo);
 
-    m_context.onChange = [this] { reload(); };
+    m_context.onChange = [this] {
+        reload();
+    };
     reload();
 }
 

@@ -1,4 +1,4 @@
-#include "level_indicator.h"
+#include "voltaro/app/level_indicator.h"
 
 #include <QPainter>
 

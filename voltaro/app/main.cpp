@@ -1,8 +1,7 @@
 // Voltaro, the battery monitor. `--print` runs on a QCoreApplication, so it needs no display.
 
-#include "voltaro_application.h"
-
-#include "core/log.h"
+#include "platform/core/log.h"
+#include "voltaro/app/voltaro_application.h"
 
 #include <QApplication>
 #include <QCoreApplication>

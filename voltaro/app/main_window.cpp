@@ -1,6 +1,6 @@
-#include "main_window.h"
+#include "voltaro/app/main_window.h"
 
-#include "preferences_window.h"
+#include "voltaro/app/preferences_window.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -40,7 +40,8 @@ QDialog* makeAboutWindow(QWidget* parent) {
     about->setWindowTitle(QObject::tr("About Voltaro"));
     auto* layout = new QVBoxLayout(about);
     auto* text = new QLabel(
-        QObject::tr("<h3>Voltaro</h3><p>Battery monitor with a history.</p><p><a href=\"%1\">%1</a></p>")
+        QObject::tr(
+            "<h3>Voltaro</h3><p>Battery monitor with a history.</p><p><a href=\"%1\">%1</a></p>")
             .arg(maker::kHomepage));
     text->setOpenExternalLinks(true);
     layout->addWidget(text);
@@ -66,8 +67,8 @@ MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent),
       m_charge_current_TextField(valueLabel(QStringLiteral("charge_current_TextField"))),
       m_charge_maximum_TextField(valueLabel(QStringLiteral("charge_maximum_TextField"))),
-      m_chargeBar(new LevelIndicator),
-      m_charge_indicatorPercent_TextField(valueLabel(QStringLiteral("charge_indicatorPercent_TextField"))),
+      m_chargeBar(new LevelIndicator), m_charge_indicatorPercent_TextField(valueLabel(
+                                           QStringLiteral("charge_indicatorPercent_TextField"))),
       m_capacity_current_TextField(valueLabel(QStringLiteral("capacity_current_TextField"))),
       m_capacity_original_TextField(valueLabel(QStringLiteral("capacity_original_TextField"))),
       m_capacityBar(new LevelIndicator),
@@ -82,7 +83,8 @@ MainWindow::MainWindow(QWidget* parent)
       m_additionalInfo_batteryCharging_TextField(
           valueLabel(QStringLiteral("additionalInfo_batteryCharging_TextField"))),
       m_archTextField(new QLabel), m_saveData(new QPushButton(tr("Add to History"))),
-      m_history(new QPushButton(tr("History…"))), m_preferences(new QPushButton(tr("Preferences…"))),
+      m_history(new QPushButton(tr("History…"))),
+      m_preferences(new QPushButton(tr("Preferences…"))),
       m_preferencesWindow(new PreferencesWindow(this)), m_aboutWindow(makeAboutWindow(this)) {
     setWindowTitle(QStringLiteral("Voltaro"));
     setObjectName(QStringLiteral("mainWindow"));
@@ -106,7 +108,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     auto* additional = new QGroupBox(tr("Additional information"));
     auto* additionalForm = new QFormLayout(additional);
-    additionalForm->addRow(withColon(label::kLoadcycles), m_additionalInfo_batteryLoadcycles_TextField);
+    additionalForm->addRow(withColon(label::kLoadcycles),
+                           m_additionalInfo_batteryLoadcycles_TextField);
     additionalForm->addRow(withColon(label::kAge), m_additionalInfo_ageOfYourMac_TextField);
     additionalForm->addRow(withColon(label::kChargerConnected),
                            m_additionalInfo_chargerConnected_TextField);

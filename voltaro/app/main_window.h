@@ -1,7 +1,6 @@
 #pragma once
 
-#include "level_indicator.h"
-
+#include "voltaro/app/level_indicator.h"
 #include "voltaro/core/app_controller.h"
 
 #include <QMainWindow>

@@ -1,4 +1,4 @@
-#include "preferences_window.h"
+#include "voltaro/app/preferences_window.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -18,10 +18,8 @@ PreferencesWindow::PreferencesWindow(QWidget* parent)
       m_useUnifiedLook(new QCheckBox(tr("Textured window background (from the next start)"))),
       m_customCapacityButton(new QCheckBox(tr("Design capacity (mAh):"))),
       m_customCapacityField(new QLineEdit),
-      m_customSerialButton(new QCheckBox(tr("Serial number:"))),
-      m_customSerialField(new QLineEdit),
-      m_homepage(new QPushButton(tr("Homepage"))),
-      m_donate(new QPushButton(tr("Donate"))) {
+      m_customSerialButton(new QCheckBox(tr("Serial number:"))), m_customSerialField(new QLineEdit),
+      m_homepage(new QPushButton(tr("Homepage"))), m_donate(new QPushButton(tr("Donate"))) {
     setWindowTitle(tr("Voltaro Preferences"));
     setWindowModality(Qt::WindowModal);
     setObjectName(QStringLiteral("preferencesWindow"));
@@ -69,7 +67,7 @@ PreferencesWindow::PreferencesWindow(QWidget* parent)
 }
 
 PreferencesSheet PreferencesWindow::sheet() const {
-    return {m_useUnifiedLook->isChecked(),    m_customCapacityButton->isChecked(),
+    return {m_useUnifiedLook->isChecked(),      m_customCapacityButton->isChecked(),
             m_customCapacityField->isEnabled(), m_customCapacityField->text(),
             m_customSerialButton->isChecked(),  m_customSerialField->isEnabled(),
             m_customSerialField->text()};

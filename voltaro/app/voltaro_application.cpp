@@ -1,15 +1,13 @@
-#include "voltaro_application.h"
+#include "voltaro/app/voltaro_application.h"
 
-#include "history_window.h"
-#include "main_window.h"
-#include "preferences_window.h"
-
+#include "platform/core/file_io.h"
+#include "platform/core/hw_root.h"
+#include "platform/core/log.h"
+#include "platform/qt/message_box_alerts.h"
+#include "voltaro/app/history_window.h"
+#include "voltaro/app/main_window.h"
+#include "voltaro/app/preferences_window.h"
 #include "voltaro/linux/shell_system_tools.h"
-
-#include "core/file_io.h"
-#include "core/hw_root.h"
-#include "core/log.h"
-#include "qt/message_box_alerts.h"
 
 #include <QApplication>
 #include <QFile>
@@ -53,7 +51,8 @@ Options parseOptions(const QStringList& arguments) {
         else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             options.help = true;
         // Qt's own options (-platform, -style, …) are left to QApplication.
-        else if (!argument.startsWith(QLatin1String("-")) || argument.startsWith(QLatin1String("--")))
+        else if (!argument.startsWith(QLatin1String("-")) ||
+                 argument.startsWith(QLatin1String("--")))
             options.error = QStringLiteral("unknown argument: %1").arg(argument);
     }
     return options;
@@ -131,8 +130,8 @@ VoltaroApplication::VoltaroApplication(const Options& options)
     MainWindow& window = *m_mainWindow;
     // The look is read once, when the window is set up.
     if (usesUnifiedLook(m_defaults))
-        window.useTexturedBackground(m_resources.pathForResource(QStringLiteral("back"),
-                                                                 QStringLiteral("png")));
+        window.useTexturedBackground(
+            m_resources.pathForResource(QStringLiteral("back"), QStringLiteral("png")));
     // Closing the main window quits the program, once the history is saved.
     window.shouldClose = [this] {
         if (m_delegate->applicationShouldTerminate() ==
@@ -163,7 +162,8 @@ VoltaroApplication::VoltaroApplication(const Options& options)
     edit->addAction(redo);
     QMenu* history = window.menuBar()->addMenu(QObject::tr("&History"));
     history->addAction(QObject::tr("&Add Entry"), [this] { savedData_saveData(); });
-    history->addAction(QObject::tr("&Show History"), [&window] { window.historyButton()->click(); });
+    history->addAction(QObject::tr("&Show History"),
+                       [&window] { window.historyButton()->click(); });
     history->addAction(QObject::tr("&Save"), QKeySequence::Save,
                        [this] { m_delegate->saveAction(); });
 }
@@ -186,8 +186,8 @@ bool VoltaroApplication::start() {
             return false;
         }
         m_mainWindow->setWindowTitle(QStringLiteral("Voltaro (simulated battery)"));
-        m_simulationTimer = m_clock.scheduleTimer(7.0, platform::Repeats::Yes,
-                                                  [this] { m_simulation->step(); });
+        m_simulationTimer =
+            m_clock.scheduleTimer(7.0, platform::Repeats::Yes, [this] { m_simulation->step(); });
     }
     m_controller = std::make_unique<appController>(m_clock, *m_alerts, m_defaults, m_strings,
                                                    std::make_shared<ShellSystemTools>());
@@ -202,8 +202,8 @@ bool VoltaroApplication::start() {
 
 HistoryWindow& VoltaroApplication::historyWindow() {
     if (!m_historyWindow)
-        m_historyWindow = std::make_unique<HistoryWindow>(m_delegate->managedObjectContext(),
-                                                          m_undoStack);
+        m_historyWindow =
+            std::make_unique<HistoryWindow>(m_delegate->managedObjectContext(), m_undoStack);
     return *m_historyWindow;
 }
 

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "platform/core/defaults.h"
+#include "platform/core/event_loop_clock.h"
+#include "platform/core/resources.h"
 #include "voltaro/core/app_controller.h"
 #include "voltaro/core/history.h"
 #include "voltaro/core/simulated_battery.h"
-
-#include "core/defaults.h"
-#include "core/event_loop_clock.h"
-#include "core/resources.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

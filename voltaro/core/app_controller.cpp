@@ -1,9 +1,8 @@
-#include "app_controller.h"
+#include "voltaro/core/app_controller.h"
 
-#include "history.h"
-#include "leading_integer.h"
-
-#include "core/log.h"
+#include "platform/core/log.h"
+#include "voltaro/core/history.h"
+#include "voltaro/core/leading_integer.h"
 
 #include <thread>
 
@@ -171,11 +170,11 @@ bool appController::awakeFromNib(MainWindowOutlets& window) {
     window.loadPreferences(sheet);
     window.centerWindows();
     window.setArchitecture(architectureText());
-    m_displayTimer = m_clock.scheduleTimer(1.0, platform::Repeats::Yes,
-                                           [this] { batteryDataThreadTimer(); });
+    m_displayTimer =
+        m_clock.scheduleTimer(1.0, platform::Repeats::Yes, [this] { batteryDataThreadTimer(); });
     batteryDataThreadTimer();
-    m_workerTimer = m_clock.scheduleTimer(7.0, platform::Repeats::Yes,
-                                          [this] { batteryGrepThreadTimer(); });
+    m_workerTimer =
+        m_clock.scheduleTimer(7.0, platform::Repeats::Yes, [this] { batteryGrepThreadTimer(); });
     batteryGrepThreadTimer();
     return true;
 }
@@ -255,8 +254,12 @@ void appController::batteryGrepThread(Shared& shared, const WorkerSettings& sett
     else if (settings.family == family::kIntelNotebook || settings.family == family::kLinuxNotebook)
         designCapacity = readers.INTEL_capacityMaximum();
 
-    const auto number = [&](const QString& key) { return readingInteger(reading, key); };
-    const auto flag = [&](const QString& key) { return readingFlag(reading, key); };
+    const auto number = [&](const QString& key) {
+        return readingInteger(reading, key);
+    };
+    const auto flag = [&](const QString& key) {
+        return readingFlag(reading, key);
+    };
 
     std::lock_guard lock(shared.battery);
     batteryDataClass& record = shared.globalBatteryData;
@@ -264,7 +267,8 @@ void appController::batteryGrepThread(Shared& shared, const WorkerSettings& sett
     // The age pipelines run with the lock held, as the display may wait for them.
     record.setAdditionalAgeInMonths(
         readers.UNIVERSAL_ageInMonths(settings.customSerial, settings.now));
-    record.setAdditionalAgeInWeeks(readers.UNIVERSAL_ageInWeeks(settings.customSerial, settings.now));
+    record.setAdditionalAgeInWeeks(
+        readers.UNIVERSAL_ageInWeeks(settings.customSerial, settings.now));
     record.setCapacityMaximum(designCapacity);
     record.setCapacityCurrent(number(reading::kCurrentCapacity));
     record.setChargeCurrent(number(reading::kCurrentCharge));

@@ -1,16 +1,15 @@
 #pragma once
 
-#include "battery_fields.h"
-#include "battery_readers.h"
-#include "battery_record.h"
-#include "machine.h"
-#include "preferences.h"
-#include "system_tools.h"
-
-#include "core/alerts.h"
-#include "core/clock.h"
-#include "core/defaults.h"
-#include "core/resources.h"
+#include "platform/core/alerts.h"
+#include "platform/core/clock.h"
+#include "platform/core/defaults.h"
+#include "platform/core/resources.h"
+#include "voltaro/core/battery_fields.h"
+#include "voltaro/core/battery_readers.h"
+#include "voltaro/core/battery_record.h"
+#include "voltaro/core/machine.h"
+#include "voltaro/core/preferences.h"
+#include "voltaro/core/system_tools.h"
 
 #include <QDateTime>
 
@@ -83,10 +82,10 @@ public:
 /// A worker is started every 7 seconds, once at start and on each save of the preferences,
 /// each on its own thread and without waiting for the previous one; one lock serialises their
 /// writes to the record. Workers stuck in a tool that never ends would pile up, one every
-/// 7 seconds, so no new one starts while `kMaxRunningWorkers` are running. The display copies the record into the window every second on the
-/// main thread, and reveals the fields once the first worker has finished. Workers take what
-/// they need from the main thread when they start (the family, the custom capacity and
-/// serial, the date), so they share nothing with it but the record.
+/// 7 seconds, so no new one starts while `kMaxRunningWorkers` are running. The display copies the
+/// record into the window every second on the main thread, and reveals the fields once the first
+/// worker has finished. Workers take what they need from the main thread when they start (the
+/// family, the custom capacity and serial, the date), so they share nothing with it but the record.
 class appController {
 public:
     appController(platform::Clock& clock, platform::Alerts& alerts, platform::Defaults& defaults,

@@ -1,4 +1,4 @@
-#include "battery_fields.h"
+#include "voltaro/core/battery_fields.h"
 
 #include <limits>
 
@@ -22,7 +22,9 @@ LevelBar levelBar(std::int32_t current, std::int32_t maximum) {
 
 BatteryFields fieldsFromRecord(const batteryDataClass& record, bool revealed,
                                const platform::StringsTable& strings) {
-    const auto mAh = [](std::int32_t value) { return QStringLiteral("%1 mAh").arg(value); };
+    const auto mAh = [](std::int32_t value) {
+        return QStringLiteral("%1 mAh").arg(value);
+    };
     const auto yesNo = [&](bool value) {
         return strings.text(value ? QStringLiteral("Yes") : QStringLiteral("No"));
     };
@@ -35,10 +37,12 @@ BatteryFields fieldsFromRecord(const batteryDataClass& record, bool revealed,
     fields.loadcycles = QString::number(record.additionalLoadcycles());
     // Exactly 8 weeks still shows in weeks.
     if (record.additionalAgeInWeeks() > 8)
-        fields.age = QStringLiteral("%1 %2").arg(record.additionalAgeInMonths())
+        fields.age = QStringLiteral("%1 %2")
+                         .arg(record.additionalAgeInMonths())
                          .arg(strings.text(QStringLiteral("Months")));
     else
-        fields.age = QStringLiteral("%1 %2").arg(record.additionalAgeInWeeks())
+        fields.age = QStringLiteral("%1 %2")
+                         .arg(record.additionalAgeInWeeks())
                          .arg(strings.text(QStringLiteral("Weeks")));
     fields.chargeBar = levelBar(record.chargeCurrent(), record.chargeMaximum());
     fields.chargePercent = percentText(record.chargeCurrent(), record.chargeMaximum());

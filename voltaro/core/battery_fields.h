@@ -1,8 +1,7 @@
 #pragma once
 
-#include "battery_record.h"
-
-#include "core/resources.h"
+#include "platform/core/resources.h"
+#include "voltaro/core/battery_record.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,16 +25,16 @@ struct BatteryFields {
     /// False until the first worker run has completed; the ten text fields stay hidden until
     /// then.
     bool revealed = false;
-    QString chargeCurrent;     ///< "%d mAh"
-    QString chargeMaximum;     ///< "%d mAh"
-    QString chargePercent;     ///< "%i %", empty when the maximum is 0
-    QString capacityCurrent;   ///< "%d mAh"
-    QString capacityOriginal;  ///< "%d mAh"
-    QString capacityPercent;   ///< "%i %", empty when the design capacity is 0
-    QString loadcycles;        ///< "%d"
-    QString age;               ///< "%d Months" or "%d Weeks"
-    QString chargerConnected;  ///< "Yes" or "No"
-    QString batteryCharging;   ///< "Yes" or "No"
+    QString chargeCurrent;    ///< "%d mAh"
+    QString chargeMaximum;    ///< "%d mAh"
+    QString chargePercent;    ///< "%i %", empty when the maximum is 0
+    QString capacityCurrent;  ///< "%d mAh"
+    QString capacityOriginal; ///< "%d mAh"
+    QString capacityPercent;  ///< "%i %", empty when the design capacity is 0
+    QString loadcycles;       ///< "%d"
+    QString age;              ///< "%d Months" or "%d Weeks"
+    QString chargerConnected; ///< "Yes" or "No"
+    QString batteryCharging;  ///< "Yes" or "No"
     LevelBar chargeBar;
     LevelBar capacityBar;
     friend bool operator==(const BatteryFields&, const BatteryFields&) = default;

@@ -1,8 +1,7 @@
-#include "battery_readers.h"
+#include "voltaro/core/battery_readers.h"
 
-#include "leading_integer.h"
-
-#include "core/property_list.h"
+#include "platform/core/property_list.h"
+#include "voltaro/core/leading_integer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,9 +75,9 @@ int detectOSX(double appKitVersionNumber) {
 platform::Dictionary readingDictionaryDefaults() {
     const Value one = QStringLiteral("1");
     return {
-        {reading::kCurrentCharge, one},      {reading::kMaximumCharge, one},
-        {reading::kCurrentCapacity, one},    {reading::kOriginalCapacity, one},
-        {reading::kLoadcycles, one},         {reading::kChargerConnected, false},
+        {reading::kCurrentCharge, one},   {reading::kMaximumCharge, one},
+        {reading::kCurrentCapacity, one}, {reading::kOriginalCapacity, one},
+        {reading::kLoadcycles, one},      {reading::kChargerConnected, false},
         {reading::kCharging, false},
     };
 }

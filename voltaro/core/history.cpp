@@ -1,10 +1,9 @@
-#include "history.h"
+#include "voltaro/core/history.h"
 
-#include "leading_integer.h"
-
-#include "core/file_io.h"
-#include "core/log.h"
-#include "core/property_list.h"
+#include "platform/core/file_io.h"
+#include "platform/core/log.h"
+#include "platform/core/property_list.h"
+#include "voltaro/core/leading_integer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,8 +22,8 @@ const QString kStoreFile = QStringLiteral("Voltaro.xml");
 QByteArray encodeHistory(const std::vector<SavedData>& records) {
     platform::Array array;
     for (const SavedData& record : records)
-        array.push_back(platform::Value::newDictionary({{kDate, record.date},
-                                                        {kCapacity, record.capacity}}));
+        array.push_back(
+            platform::Value::newDictionary({{kDate, record.date}, {kCapacity, record.capacity}}));
     auto bytes = platform::writeXmlPropertyList(
         platform::Value::newDictionary({{kEntity, platform::Value::newArray(std::move(array))}}));
     // Text without NUL always writes.
@@ -116,8 +115,9 @@ HistoryContext& Voltaro_AppDelegate::managedObjectContext() {
     if (!QFileInfo::exists(path))
         return *m_context;
     auto bytes = platform::readFile(path);
-    auto records = bytes ? decodeHistory(*bytes)
-                         : platform::Expected<std::vector<SavedData>>(platform::Error{bytes.error()});
+    auto records = bytes
+                       ? decodeHistory(*bytes)
+                       : platform::Expected<std::vector<SavedData>>(platform::Error{bytes.error()});
     if (records) {
         m_context->m_records = std::move(records).value();
         return *m_context;

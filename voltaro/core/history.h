@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/alerts.h"
-#include "core/expected.h"
+#include "platform/core/alerts.h"
+#include "platform/core/expected.h"
 
 #include <QByteArray>
 #include <QString>

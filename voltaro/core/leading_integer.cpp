@@ -1,4 +1,4 @@
-#include "leading_integer.h"
+#include "voltaro/core/leading_integer.h"
 
 #include <algorithm>
 #include <cmath>

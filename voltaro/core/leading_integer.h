@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/value.h"
+#include "platform/core/value.h"
 
 #include <QByteArrayView>
 #include <QStringView>

@@ -1,6 +1,6 @@
-#include "machine.h"
+#include "voltaro/core/machine.h"
 
-#include "leading_integer.h"
+#include "voltaro/core/leading_integer.h"
 
 #include <QByteArray>
 
@@ -123,7 +123,8 @@ double manufactureDateSeconds(const QString& serial) {
 Age ageFromSerial(const QString& serial, const QDateTime& now) {
     if (serial == QString(11, QLatin1Char(' ')))
         return {};
-    const double interval = double(now.toMSecsSinceEpoch()) / 1000.0 - manufactureDateSeconds(serial);
+    const double interval =
+        double(now.toMSecsSinceEpoch()) / 1000.0 - manufactureDateSeconds(serial);
     Age age;
     age.months = truncated(interval / 60 / 60 / 24 / 30);
     age.weeks = truncated(interval / 60 / 60 / 24 / 7);

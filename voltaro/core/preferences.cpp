@@ -1,4 +1,4 @@
-#include "preferences.h"
+#include "voltaro/core/preferences.h"
 
 #include <QUrl>
 
@@ -46,7 +46,8 @@ void storePreferences(platform::Defaults& defaults, const PreferencesSheet& shee
 
 QString donationAddress() {
     const QString account = QString::fromLatin1(QUrl::toPercentEncoding(maker::kDonationAccount));
-    return maker::kDonationHost + QStringLiteral("/cgi-bin/webscr?cmd=_xclick&business=") + account +
+    return maker::kDonationHost + QStringLiteral("/cgi-bin/webscr?cmd=_xclick&business=") +
+           account +
            QStringLiteral("&no_shipping=0&no_note=1&tax=0&currency_code=USD"
                           "&bn=PP%2dDonationsBF&charset=UTF%2d8");
 }

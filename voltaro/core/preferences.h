@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/defaults.h"
+#include "platform/core/defaults.h"
 
 #include <QString>
 

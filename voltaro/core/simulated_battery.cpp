@@ -1,6 +1,6 @@
-#include "simulated_battery.h"
+#include "voltaro/core/simulated_battery.h"
 
-#include "core/file_io.h"
+#include "platform/core/file_io.h"
 
 #include <algorithm>
 
@@ -63,7 +63,7 @@ platform::Expected<void> SimulatedBattery::step() {
 }
 
 platform::Expected<void> SimulatedBattery::writeState() const {
-    const QByteArray status = m_charging ? "Charging\n"
+    const QByteArray status = m_charging                   ? "Charging\n"
                               : m_chargeNow == kFullCharge ? "Full\n"
                                                            : "Discharging\n";
     const std::pair<QString, QByteArray> files[] = {

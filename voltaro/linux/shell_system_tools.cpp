@@ -1,11 +1,10 @@
-#include "shell_system_tools.h"
+#include "voltaro/linux/shell_system_tools.h"
 
+#include "platform/core/file_io.h"
+#include "platform/core/hw_root.h"
+#include "platform/core/log.h"
+#include "platform/core/process.h"
 #include "voltaro/core/machine.h"
-
-#include "core/file_io.h"
-#include "core/hw_root.h"
-#include "core/log.h"
-#include "core/process.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,7 +72,7 @@ std::optional<QByteArray> ShellSystemTools::runProgram(const QString& program,
 QString ShellSystemTools::processorArchitecture() {
     const QString path = platform::hwPath(QStringLiteral("/proc/cpuinfo"));
     auto cpuinfo = QFileInfo(path).isFile() ? platform::readFile(path)
-                                           : platform::Expected<QByteArray>(QByteArray());
+                                            : platform::Expected<QByteArray>(QByteArray());
     return processorArchitectureLabel(cpuinfo ? *cpuinfo : QByteArray(),
                                       QSysInfo::currentCpuArchitecture());
 }

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "platform/core/resources.h"
 #include "voltaro/core/system_tools.h"
-
-#include "core/resources.h"
 
 #include <QHash>
 
@@ -97,7 +96,9 @@ inline platform::StringsTable englishStrings() {
 /// A newer-dialect power report with the given figures.
 inline QByteArray leopardReport(int current, int maximum, int cycles, bool charging,
                                 bool connected) {
-    const auto flag = [](bool value) { return value ? "TRUE" : "FALSE"; };
+    const auto flag = [](bool value) {
+        return value ? "TRUE" : "FALSE";
+    };
     return QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
 <plist version="1.0"><array><dict><key>_items</key><array>
 <dict><key>_name</key><string>spbattery_information</string>

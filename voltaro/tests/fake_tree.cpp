@@ -1,6 +1,6 @@
-#include "fake_tree.h"
+#include "voltaro/tests/fake_tree.h"
 
-#include "core/file_io.h"
+#include "platform/core/file_io.h"
 
 #include <QProcess>
 
@@ -16,7 +16,8 @@ void FakeTree::write(const QString& path, const QByteArray& content) {
 
 void FakeTree::supply(const QString& name, const QMap<QString, QByteArray>& attributes) {
     for (auto it = attributes.begin(); it != attributes.end(); ++it)
-        write(QStringLiteral("sys/class/power_supply/%1/%2").arg(name, it.key()), it.value() + '\n');
+        write(QStringLiteral("sys/class/power_supply/%1/%2").arg(name, it.key()),
+              it.value() + '\n');
 }
 
 void FakeTree::chargeBattery(const QString& name, int nowMah, int fullMah, int designMah,
@@ -35,8 +36,8 @@ void FakeTree::chargeBattery(const QString& name, int nowMah, int fullMah, int d
 }
 
 void FakeTree::adapter(bool online) {
-    supply(QStringLiteral("AC"), {{QStringLiteral("type"), "Mains"},
-                                  {QStringLiteral("online"), online ? "1" : "0"}});
+    supply(QStringLiteral("AC"),
+           {{QStringLiteral("type"), "Mains"}, {QStringLiteral("online"), online ? "1" : "0"}});
 }
 
 FakeTree::Run FakeTree::tool(const QString& name, const QStringList& arguments) const {
@@ -55,7 +56,8 @@ FakeTree::Run FakeTree::run(const QString& program, const QStringList& arguments
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HW_ROOT"), root());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path() + QStringLiteral("/config"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                       m_home.path() + QStringLiteral("/config"));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path() + QStringLiteral("/data"));
     environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("VOLTARO_TOOLS_DIR") +
                                                    QStringLiteral(":/usr/bin:/bin"));

@@ -2,9 +2,8 @@
 //   peer save-history FOLDER   adds entries to the history in FOLDER and saves it through the
 //                              quit path, over and over, until killed; prints each save's count
 
+#include "platform/testing/scripted_alerts.h"
 #include "voltaro/core/history.h"
-
-#include "testing/scripted_alerts.h"
 
 #include <QString>
 

@@ -1,6 +1,5 @@
-#include "fake_tools.h"
-
 #include "voltaro/core/battery_fields.h"
+#include "voltaro/tests/fake_tools.h"
 
 #include <gtest/gtest.h>
 
@@ -86,8 +85,8 @@ TEST(Fields, PrintLinesInTheWindowsOrder) {
     batteryDataClass record;
     record.setChargeCurrent(4000);
     record.setChargeMaximum(0);
-    const QStringList lines = printLines(fieldsFromRecord(record, true, strings()),
-                                         QStringLiteral("AMD"));
+    const QStringList lines =
+        printLines(fieldsFromRecord(record, true, strings()), QStringLiteral("AMD"));
     ASSERT_EQ(lines.size(), 11);
     EXPECT_EQ(lines[0], QStringLiteral("Architecture: AMD"));
     EXPECT_EQ(lines[1], QStringLiteral("Current charge: 4000 mAh"));

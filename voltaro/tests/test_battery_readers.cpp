@@ -1,8 +1,7 @@
-#include "fake_tools.h"
-
 #include "voltaro/core/app_controller.h"
 #include "voltaro/core/battery_readers.h"
 #include "voltaro/core/leading_integer.h"
+#include "voltaro/tests/fake_tools.h"
 
 #include <QFile>
 
@@ -38,9 +37,9 @@ const char* kLeopardBattery = R"(
 
 TEST(PowerReport, DefaultsBeforeParsing) {
     const Dictionary reading = readingDictionaryDefaults();
-    for (const QString& key : {reading::kCurrentCharge, reading::kMaximumCharge,
-                               reading::kCurrentCapacity, reading::kOriginalCapacity,
-                               reading::kLoadcycles})
+    for (const QString& key :
+         {reading::kCurrentCharge, reading::kMaximumCharge, reading::kCurrentCapacity,
+          reading::kOriginalCapacity, reading::kLoadcycles})
         EXPECT_EQ(reading.at(key), Value(QStringLiteral("1"))) << qPrintable(key);
     EXPECT_EQ(reading.at(reading::kChargerConnected), Value(false));
     EXPECT_EQ(reading.at(reading::kCharging), Value(false));
@@ -165,7 +164,8 @@ TEST(PowerReport, OddlyShapedReportsKeepTheDefaults) {
         "<plist version=\"1.0\"><array/></plist>",
         "<plist version=\"1.0\"><array><string>x</string></array></plist>",
         "<plist version=\"1.0\"><array><dict/></array></plist>",
-        "<plist version=\"1.0\"><array><dict><key>_items</key><string>x</string></dict></array></plist>",
+        "<plist "
+        "version=\"1.0\"><array><dict><key>_items</key><string>x</string></dict></array></plist>",
         "<plist version=\"1.0\"><array><dict><key>_items</key><array>",
         plist("<string>not a dictionary</string><integer>4</integer>"),
         plist("<dict><key>_name</key><integer>4</integer></dict>"),

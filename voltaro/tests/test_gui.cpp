@@ -1,16 +1,14 @@
 // Voltaro's windows under Xvfb, on the simulated battery.
 
+#include "platform/core/file_io.h"
 #include "voltaro/app/history_window.h"
 #include "voltaro/app/main_window.h"
 #include "voltaro/app/preferences_window.h"
 #include "voltaro/app/voltaro_application.h"
 
-#include "core/file_io.h"
-
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QTimer>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -19,6 +17,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -42,8 +41,8 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
         // The worker runs the stand-ins on the simulated tree; the display follows within a
         // second.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return window.valueFields().front()->isVisible(); },
-                                    20000));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return window.valueFields().front()->isVisible(); }, 20000));
         return window;
     }
 
@@ -110,7 +109,8 @@ TEST_F(Gui, HistoryEntriesAreTabledPlottedAndSavedAtQuit) {
     QString path = qEnvironmentVariable("VOLTARO_SCREENSHOT");
     if (!path.isEmpty()) {
         QTest::qWait(300);
-        EXPECT_TRUE(history.grab().save(path.replace(QStringLiteral(".png"), QStringLiteral("-history.png"))));
+        EXPECT_TRUE(history.grab().save(
+            path.replace(QStringLiteral(".png"), QStringLiteral("-history.png"))));
     }
 
     history.table()->selectRow(0);
@@ -122,7 +122,8 @@ TEST_F(Gui, HistoryEntriesAreTabledPlottedAndSavedAtQuit) {
     EXPECT_EQ(history.table()->model()->rowCount(), 1);
 
     EXPECT_TRUE(window.close());
-    const auto saved = platform::readFile(home.path() + QStringLiteral("/data/Voltaro/Voltaro.xml"));
+    const auto saved =
+        platform::readFile(home.path() + QStringLiteral("/data/Voltaro/Voltaro.xml"));
     ASSERT_TRUE(saved);
     const auto records = decodeHistory(*saved);
     ASSERT_TRUE(records);
@@ -130,8 +131,8 @@ TEST_F(Gui, HistoryEntriesAreTabledPlottedAndSavedAtQuit) {
 }
 
 TEST_F(Gui, AnUnreadableHistoryIsMovedAsideAtStart) {
-    ASSERT_TRUE(platform::writeFileAtomically(home.path() + QStringLiteral("/data/Voltaro/Voltaro.xml"),
-                                              "torn"));
+    ASSERT_TRUE(platform::writeFileAtomically(
+        home.path() + QStringLiteral("/data/Voltaro/Voltaro.xml"), "torn"));
     // The alert is a modal dialog; close it as soon as it shows.
     QTimer::singleShot(0, [] {
         if (QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }))
@@ -159,7 +160,10 @@ TEST_F(Gui, PreferencesSheetSavesAndStartsAWorker) {
         EXPECT_TRUE(window.preferencesWindow()->grab().save(
             path.replace(QStringLiteral(".png"), QStringLiteral("-preferences.png"))));
     }
-    window.preferencesWindow()->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->click();
+    window.preferencesWindow()
+        ->findChild<QDialogButtonBox*>()
+        ->button(QDialogButtonBox::Save)
+        ->click();
     EXPECT_FALSE(window.preferencesWindow()->isVisible());
     QTRY_COMPARE_WITH_TIMEOUT(window.valueFields()[4]->text(), QStringLiteral("5500 mAh"), 20000);
     EXPECT_EQ(window.valueFields()[5]->text(), QStringLiteral("80 %"));

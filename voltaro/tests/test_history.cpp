@@ -1,8 +1,7 @@
+#include "platform/core/file_io.h"
+#include "platform/core/log.h"
+#include "platform/testing/scripted_alerts.h"
 #include "voltaro/core/history.h"
-
-#include "core/file_io.h"
-#include "core/log.h"
-#include "testing/scripted_alerts.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,9 +10,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <gtest/gtest.h>
 
 using namespace voltaro;
 using platform::doubles::ScriptedAlerts;
@@ -65,7 +63,8 @@ TEST_F(History, MalformedFilesAreErrors) {
 TEST_F(History, StoreFolderFollowsXdgDataHome) {
     const QByteArray saved = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", "/data/home");
-    EXPECT_EQ(Voltaro_AppDelegate::applicationSupportFolder(), QStringLiteral("/data/home/Voltaro"));
+    EXPECT_EQ(Voltaro_AppDelegate::applicationSupportFolder(),
+              QStringLiteral("/data/home/Voltaro"));
     qputenv("XDG_DATA_HOME", "relative");
     EXPECT_EQ(Voltaro_AppDelegate::applicationSupportFolder(),
               QDir::homePath() + QStringLiteral("/.local/share/Voltaro"));
@@ -119,7 +118,9 @@ TEST_F(History, DeletingRecordsIsSavedToo) {
     Voltaro_AppDelegate delegate(alerts, folder.path() + QStringLiteral("/Voltaro"));
     HistoryContext& context = delegate.managedObjectContext();
     int changes = 0;
-    context.onChange = [&] { ++changes; };
+    context.onChange = [&] {
+        ++changes;
+    };
     context.insert(kFirst);
     context.insert(kSecond);
     context.removeAt(0);
@@ -215,7 +216,8 @@ TEST_F(History, KillingTheProgramWhileItSavesNeverTearsTheStore) {
     ASSERT_FALSE(peer.isEmpty());
     for (int round = 0; round < 12; ++round) {
         QProcess writer;
-        writer.start(peer, {QStringLiteral("save-history"), folder.path() + QStringLiteral("/Voltaro")});
+        writer.start(peer,
+                     {QStringLiteral("save-history"), folder.path() + QStringLiteral("/Voltaro")});
         ASSERT_TRUE(writer.waitForStarted());
         // Wait for a few saves, then kill it at a varied point of the next.
         ASSERT_TRUE(writer.waitForReadyRead(10000));
@@ -227,7 +229,8 @@ TEST_F(History, KillingTheProgramWhileItSavesNeverTearsTheStore) {
         auto records = decodeHistory(*bytes);
         ASSERT_TRUE(records) << "round " << round << ": " << qPrintable(records.error());
         EXPECT_FALSE(records->empty());
-        const QStringList files = QDir(folder.path() + QStringLiteral("/Voltaro")).entryList(QDir::Files);
+        const QStringList files =
+            QDir(folder.path() + QStringLiteral("/Voltaro")).entryList(QDir::Files);
         EXPECT_TRUE(files.filter(QStringLiteral("unreadable")).isEmpty());
     }
 }

@@ -1,7 +1,6 @@
-#include "fake_tools.h"
-
 #include "voltaro/core/app_controller.h"
 #include "voltaro/core/machine.h"
+#include "voltaro/tests/fake_tools.h"
 
 #include <QFile>
 #include <QProcess>
@@ -29,19 +28,17 @@ TEST_P(Classification, SubstringTestsInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Models, Classification,
-    ::testing::Values(ModelCase{"    |   \"product-name\" = <\"MacBookPro3,1\">", family::kIntelNotebook},
-                      ModelCase{"      Model Identifier: MacBookAir1,1", family::kIntelNotebook},
-                      ModelCase{"MacBook2,1", family::kIntelNotebook},
-                      ModelCase{"PowerBook5,8", family::kPpcNotebook},
-                      ModelCase{"PowerMac7,3", family::kNotSupported},
-                      ModelCase{"iMac5,1", family::kNotSupported},
-                      ModelCase{"Macmini1,1", family::kUnknown},
-                      ModelCase{"PowerBook6,5", family::kPpcNotebook},
-                      ModelCase{"iBook G4", family::kUnknown},
-                      ModelCase{"macbook", family::kUnknown},
-                      ModelCase{"iMac and MacBook", family::kIntelNotebook},
-                      ModelCase{"PowerMac PowerBook", family::kPpcNotebook},
-                      ModelCase{"", family::kUnknown}));
+    ::testing::Values(
+        ModelCase{"    |   \"product-name\" = <\"MacBookPro3,1\">", family::kIntelNotebook},
+        ModelCase{"      Model Identifier: MacBookAir1,1", family::kIntelNotebook},
+        ModelCase{"MacBook2,1", family::kIntelNotebook},
+        ModelCase{"PowerBook5,8", family::kPpcNotebook},
+        ModelCase{"PowerMac7,3", family::kNotSupported},
+        ModelCase{"iMac5,1", family::kNotSupported}, ModelCase{"Macmini1,1", family::kUnknown},
+        ModelCase{"PowerBook6,5", family::kPpcNotebook}, ModelCase{"iBook G4", family::kUnknown},
+        ModelCase{"macbook", family::kUnknown},
+        ModelCase{"iMac and MacBook", family::kIntelNotebook},
+        ModelCase{"PowerMac PowerBook", family::kPpcNotebook}, ModelCase{"", family::kUnknown}));
 
 TEST(Probes, ReadOnlyTheFirstFortyBytes) {
     auto tools = std::make_shared<fakes::FakeTools>();
@@ -68,9 +65,11 @@ TEST(LinuxAdaptation, ABatteryMakesANotebook) {
 }
 
 TEST(Architecture, LabelFromFamilyOrProcessor) {
-    EXPECT_EQ(architectureLabel(family::kIntelNotebook, QStringLiteral("AMD")), QStringLiteral("INTEL"));
+    EXPECT_EQ(architectureLabel(family::kIntelNotebook, QStringLiteral("AMD")),
+              QStringLiteral("INTEL"));
     EXPECT_EQ(architectureLabel(family::kPpcNotebook, QString()), QStringLiteral("PPC"));
-    EXPECT_EQ(architectureLabel(family::kLinuxNotebook, QStringLiteral("AMD")), QStringLiteral("AMD"));
+    EXPECT_EQ(architectureLabel(family::kLinuxNotebook, QStringLiteral("AMD")),
+              QStringLiteral("AMD"));
 
     EXPECT_EQ(processorArchitectureLabel("vendor_id\t: GenuineIntel\n", QStringLiteral("x86_64")),
               QStringLiteral("INTEL"));
@@ -79,8 +78,9 @@ TEST(Architecture, LabelFromFamilyOrProcessor) {
     EXPECT_EQ(processorArchitectureLabel("processor\t: 0\nCPU implementer\t: 0x41\n",
                                          QStringLiteral("arm64")),
               QStringLiteral("ARM"));
-    EXPECT_EQ(processorArchitectureLabel("cpu\t\t: 7447A, altivec supported\n", QStringLiteral("power")),
-              QStringLiteral("PPC"));
+    EXPECT_EQ(
+        processorArchitectureLabel("cpu\t\t: 7447A, altivec supported\n", QStringLiteral("power")),
+        QStringLiteral("PPC"));
     EXPECT_EQ(processorArchitectureLabel("isa\t\t: rv64imafdc\n", QStringLiteral("riscv64")),
               QStringLiteral("RISCV"));
     EXPECT_EQ(processorArchitectureLabel("", QStringLiteral("x86_64")), QStringLiteral("X86"));

@@ -48,8 +48,8 @@ TEST_F(Preferences, LookIsOnOnlyForYes) {
 }
 
 TEST_F(Preferences, SavingStoresTextsAndRemovesWhatIsOff) {
-    PreferencesSheet sheet{true, true, true, QStringLiteral("letters"), false, true,
-                           QStringLiteral("ignored")};
+    PreferencesSheet sheet{
+        true, true, true, QStringLiteral("letters"), false, true, QStringLiteral("ignored")};
     defaults.setString(QStringLiteral("W8812XXXXXX"), key::kCustomSerial);
     storePreferences(defaults, sheet);
     EXPECT_EQ(defaults.stringForKey(key::kUseUnifiedLook), QStringLiteral("YES"));
@@ -79,10 +79,11 @@ TEST(Links, DonationFormHasItsFieldsInOrder) {
     EXPECT_EQ(fields[1], QStringLiteral("business=") +
                              QString::fromLatin1(QUrl::toPercentEncoding(maker::kDonationAccount)));
     EXPECT_TRUE(fields[1].contains(QStringLiteral("%40")));
-    EXPECT_EQ(fields.mid(2), (QStringList{QStringLiteral("no_shipping=0"), QStringLiteral("no_note=1"),
-                                          QStringLiteral("tax=0"), QStringLiteral("currency_code=USD"),
-                                          QStringLiteral("bn=PP%2dDonationsBF"),
-                                          QStringLiteral("charset=UTF%2d8")}));
+    EXPECT_EQ(
+        fields.mid(2),
+        (QStringList{QStringLiteral("no_shipping=0"), QStringLiteral("no_note=1"),
+                     QStringLiteral("tax=0"), QStringLiteral("currency_code=USD"),
+                     QStringLiteral("bn=PP%2dDonationsBF"), QStringLiteral("charset=UTF%2d8")}));
     EXPECT_TRUE(QUrl(maker::kHomepage).isValid());
 }
 

@@ -1,11 +1,9 @@
-#include "fake_tree.h"
-
 #include "voltaro/core/battery_fields.h"
+#include "voltaro/tests/fake_tree.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,20 +79,22 @@ TEST(Print, AFullChargeOfZeroShowsNoPercentage) {
 
 TEST(Print, GarbageNeverCrashes) {
     FakeTree tree;
-    tree.supply(QStringLiteral("BAT0"), {{QStringLiteral("type"), "Battery"},
-                                         {QStringLiteral("charge_now"), "lots"},
-                                         {QStringLiteral("charge_full"), QByteArray(4096, 'x')},
-                                         {QStringLiteral("charge_full_design"), "99999999999999999999"},
-                                         {QStringLiteral("energy_now"), "-1"},
-                                         {QStringLiteral("cycle_count"), "\x80\x81"},
-                                         {QStringLiteral("status"), QByteArray("Char\0ging", 9)},
-                                         {QStringLiteral("uevent"), "POWER_SUPPLY_CHARGE_NOW=x\n=\n"}});
+    tree.supply(QStringLiteral("BAT0"),
+                {{QStringLiteral("type"), "Battery"},
+                 {QStringLiteral("charge_now"), "lots"},
+                 {QStringLiteral("charge_full"), QByteArray(4096, 'x')},
+                 {QStringLiteral("charge_full_design"), "99999999999999999999"},
+                 {QStringLiteral("energy_now"), "-1"},
+                 {QStringLiteral("cycle_count"), "\x80\x81"},
+                 {QStringLiteral("status"), QByteArray("Char\0ging", 9)},
+                 {QStringLiteral("uevent"), "POWER_SUPPLY_CHARGE_NOW=x\n=\n"}});
     tree.supply(QStringLiteral("AC"), {{QStringLiteral("online"), "maybe"}});
     tree.write(QStringLiteral("sys/class/dmi/id/product_name"), QByteArray(100000, '"'));
     tree.write(QStringLiteral("sys/class/dmi/id/product_serial"), "\x01\x02\x03");
     tree.write(QStringLiteral("proc/cpuinfo"), QByteArray(70000, '\n'));
     // A fifo where a file should be would block a reader for good.
-    const QByteArray uevent = QFile::encodeName(tree.root() + QStringLiteral("/sys/class/power_supply/BAT0/uevent"));
+    const QByteArray uevent =
+        QFile::encodeName(tree.root() + QStringLiteral("/sys/class/power_supply/BAT0/uevent"));
     ASSERT_EQ(::unlink(uevent.constData()), 0);
     ASSERT_EQ(::mkfifo(uevent.constData(), 0600), 0);
     const FakeTree::Run run = tree.voltaro({QStringLiteral("--print")});
@@ -158,7 +158,8 @@ TEST(Print, AgeFromTheSerial) {
 
 TEST(Print, SimulatedBattery) {
     FakeTree tree; // ignored: the simulation makes its own tree
-    const FakeTree::Run run = tree.voltaro({QStringLiteral("--print"), QStringLiteral("--simulate")});
+    const FakeTree::Run run =
+        tree.voltaro({QStringLiteral("--print"), QStringLiteral("--simulate")});
     ASSERT_EQ(run.status, 0) << run.err.constData();
     EXPECT_EQ(printed(run.out, label::kChargeCurrent), QStringLiteral("3100 mAh"));
     EXPECT_EQ(printed(run.out, label::kCapacityPercent), QStringLiteral("88 %"));

@@ -1,11 +1,9 @@
-#include "fake_tools.h"
-
+#include "platform/core/log.h"
+#include "platform/testing/manual_clock.h"
+#include "platform/testing/scripted_alerts.h"
 #include "voltaro/core/app_controller.h"
 #include "voltaro/core/history.h"
-
-#include "core/log.h"
-#include "testing/manual_clock.h"
-#include "testing/scripted_alerts.h"
+#include "voltaro/tests/fake_tools.h"
 
 #include <QTemporaryDir>
 
@@ -22,9 +20,7 @@ public:
     void loadPreferences(const PreferencesSheet& sheet) override { loadedSheet = sheet; }
     void centerWindows() override { ++centred; }
     void setArchitecture(const QString& text) override { architecture = text; }
-    void showBatteryFields(const BatteryFields& fields) override {
-        shown.push_back(fields);
-    }
+    void showBatteryFields(const BatteryFields& fields) override { shown.push_back(fields); }
 
     PreferencesSheet loadedSheet;
     int centred = 0;
@@ -129,7 +125,8 @@ TEST_F(RefreshCycle, OverlappingWorkersAreSerialisedByTheLock) {
     tools->release(1);
     ASSERT_TRUE(waitForWorkers());
     clock.advance(1);
-    EXPECT_EQ(window.shown.back().chargeCurrent, QStringLiteral("1000 mAh")) << "the last write wins";
+    EXPECT_EQ(window.shown.back().chargeCurrent, QStringLiteral("1000 mAh"))
+        << "the last write wins";
     EXPECT_EQ(window.shown.back().loadcycles, QStringLiteral("1"));
     EXPECT_EQ(window.shown.back().chargerConnected, QStringLiteral("No"));
 }
@@ -245,7 +242,8 @@ TEST_F(RefreshCycle, ProbesRunInOrderUntilOnePlacesTheMachine) {
     EXPECT_EQ(controller().globalComputerTypeString(), family::kPpcNotebook);
     EXPECT_EQ(controller().architectureText(), QStringLiteral("PPC"));
     const std::vector<QString> probes(tools->commandLines.begin(), tools->commandLines.begin() + 3);
-    EXPECT_EQ(probes, (std::vector<QString>{kProductNameProbe, kModelIdentifierProbe, kModelProbe}));
+    EXPECT_EQ(probes,
+              (std::vector<QString>{kProductNameProbe, kModelIdentifierProbe, kModelProbe}));
 }
 
 TEST_F(RefreshCycle, APowerBookReadsItsDesignCapacityFromTheDeviceTree) {
@@ -266,9 +264,9 @@ TEST_F(RefreshCycle, TheHistoryButtonSavesTheShownCapacity) {
     controller().savedData_saveData(delegate);
     const auto& records = delegate.managedObjectContext().records();
     ASSERT_EQ(records.size(), 2u) << "two entries on one day are two records";
-    EXPECT_EQ(records[0], (SavedData{clock.currentDate().toLocalTime().toString(
-                                         QStringLiteral("yyyy-MM-dd")),
-                                     QStringLiteral("88 % (4400 mAh)")}));
+    EXPECT_EQ(records[0],
+              (SavedData{clock.currentDate().toLocalTime().toString(QStringLiteral("yyyy-MM-dd")),
+                         QStringLiteral("88 % (4400 mAh)")}));
     EXPECT_EQ(records[0], records[1]);
 }
 

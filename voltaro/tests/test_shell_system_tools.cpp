@@ -1,8 +1,7 @@
+#include "platform/core/file_io.h"
+#include "platform/core/log.h"
 #include "voltaro/core/app_controller.h"
 #include "voltaro/linux/shell_system_tools.h"
-
-#include "core/file_io.h"
-#include "core/log.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -92,7 +91,8 @@ TEST(ProcessorArchitecture, ReadFromCpuinfoUnderHwRoot) {
     ASSERT_TRUE(platform::writeFileAtomically(tree.path() + QStringLiteral("/proc/cpuinfo"),
                                               "processor\t: 0\nvendor_id\t: AuthenticAMD\n"));
     qputenv("HW_ROOT", QFile::encodeName(tree.path()));
-    EXPECT_EQ(ShellSystemTools(QStringLiteral("/none")).processorArchitecture(), QStringLiteral("AMD"));
+    EXPECT_EQ(ShellSystemTools(QStringLiteral("/none")).processorArchitecture(),
+              QStringLiteral("AMD"));
     qunsetenv("HW_ROOT");
 }
 

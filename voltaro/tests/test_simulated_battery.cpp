@@ -1,6 +1,5 @@
+#include "platform/core/file_io.h"
 #include "voltaro/core/simulated_battery.h"
-
-#include "core/file_io.h"
 
 #include <QTemporaryDir>
 

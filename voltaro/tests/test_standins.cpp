@@ -1,8 +1,7 @@
-#include "fake_tree.h"
-
 #include "voltaro/core/battery_readers.h"
 #include "voltaro/core/leading_integer.h"
 #include "voltaro/core/machine.h"
+#include "voltaro/tests/fake_tree.h"
 
 #include <QFile>
 
@@ -67,7 +66,8 @@ TEST(StandIns, NoBatteryNoBatteryItem) {
     tree.adapter(true);
     const FakeTree::Run run = tree.tool(QStringLiteral("system_profiler"), kPowerReportArguments);
     EXPECT_FALSE(powerReportListsBattery(run.out));
-    EXPECT_TRUE(flag(parsePowerReport(run.out, ReportDialect::Leopard), reading::kChargerConnected));
+    EXPECT_TRUE(
+        flag(parsePowerReport(run.out, ReportDialect::Leopard), reading::kChargerConnected));
     EXPECT_EQ(designCapacityOutput(tree), QByteArray());
 }
 
@@ -76,7 +76,9 @@ TEST(StandIns, AnEmptyTreeStillAnswers) {
     EXPECT_FALSE(powerReportListsBattery(
         tree.tool(QStringLiteral("system_profiler"), kPowerReportArguments).out));
     EXPECT_EQ(tree.tool(QStringLiteral("ioreg"), {QStringLiteral("-l")}).status, 0);
-    EXPECT_EQ(tree.tool(QStringLiteral("system_profiler"), {QStringLiteral("SPHardwareDataType")}).status, 0);
+    EXPECT_EQ(
+        tree.tool(QStringLiteral("system_profiler"), {QStringLiteral("SPHardwareDataType")}).status,
+        0);
 }
 
 TEST(StandIns, TwoBatteriesAreShownAsOne) {
@@ -111,8 +113,8 @@ TEST(StandIns, PeripheralAndEmptyBaysAreNotTheNotebooksBattery) {
     tree.supply(QStringLiteral("hidpp_battery_0"), {{QStringLiteral("type"), "Battery"},
                                                     {QStringLiteral("scope"), "Device"},
                                                     {QStringLiteral("capacity"), "50"}});
-    tree.supply(QStringLiteral("BAT1"), {{QStringLiteral("type"), "Battery"},
-                                         {QStringLiteral("present"), "0"}});
+    tree.supply(QStringLiteral("BAT1"),
+                {{QStringLiteral("type"), "Battery"}, {QStringLiteral("present"), "0"}});
     EXPECT_FALSE(powerReportListsBattery(
         tree.tool(QStringLiteral("system_profiler"), kPowerReportArguments).out));
 }
@@ -134,14 +136,15 @@ TEST(StandIns, UeventAloneIsEnough) {
 
 TEST(StandIns, GarbageFilesLeaveValuesOut) {
     FakeTree tree;
-    tree.supply(QStringLiteral("BAT0"), {{QStringLiteral("type"), "Battery"},
-                                         {QStringLiteral("charge_now"), "garbage"},
-                                         {QStringLiteral("charge_full"), QByteArray(3, '\0')},
-                                         {QStringLiteral("charge_full_design"), "-5"},
-                                         {QStringLiteral("cycle_count"), "12abc"},
-                                         {QStringLiteral("status"), "\xff\xfe\x01"},
-                                         {QStringLiteral("model_name"), "LNV-45N1\xef\xbf\xbd\xef\xbf\xbd"},
-                                         {QStringLiteral("uevent"), "\x01\x02=\n===\nPOWER_SUPPLY_\n"}});
+    tree.supply(QStringLiteral("BAT0"),
+                {{QStringLiteral("type"), "Battery"},
+                 {QStringLiteral("charge_now"), "garbage"},
+                 {QStringLiteral("charge_full"), QByteArray(3, '\0')},
+                 {QStringLiteral("charge_full_design"), "-5"},
+                 {QStringLiteral("cycle_count"), "12abc"},
+                 {QStringLiteral("status"), "\xff\xfe\x01"},
+                 {QStringLiteral("model_name"), "LNV-45N1\xef\xbf\xbd\xef\xbf\xbd"},
+                 {QStringLiteral("uevent"), "\x01\x02=\n===\nPOWER_SUPPLY_\n"}});
     const FakeTree::Run run = tree.tool(QStringLiteral("system_profiler"), kPowerReportArguments);
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(powerReportListsBattery(run.out));
@@ -180,7 +183,8 @@ TEST(StandIns, PowerBookDesignCapacityFromTheDeviceTree) {
     FakeTree tree;
     tree.write(QStringLiteral("proc/device-tree/model"), QByteArray("PowerBook5,8\0", 13));
     tree.chargeBattery(QStringLiteral("PMU_battery_0"), 3000, 3900, 4200, 61);
-    EXPECT_EQ(classifyComputerType(tree.shell(onPath(kProductNameProbe)).out), family::kPpcNotebook);
+    EXPECT_EQ(classifyComputerType(tree.shell(onPath(kProductNameProbe)).out),
+              family::kPpcNotebook);
     EXPECT_EQ(tree.shell(onPath(kPpcCapacityCommandNewer)).out, QByteArray("4200\n"));
 }
 
@@ -190,7 +194,9 @@ TEST(StandIns, RegistryIsDrawnLikeTheMacs) {
     tree.write(QStringLiteral("sys/class/dmi/id/product_serial"), "W87305UMYA8\n");
     tree.chargeBattery(QStringLiteral("BAT0"), 4000, 4400, 5000, 3);
     const QByteArray out =
-        tree.tool(QStringLiteral("ioreg"), {QStringLiteral("-c"), QStringLiteral("IOPlatformExpertDevice")}).out;
+        tree.tool(QStringLiteral("ioreg"),
+                  {QStringLiteral("-c"), QStringLiteral("IOPlatformExpertDevice")})
+            .out;
     const QList<QByteArray> lines = out.split('\n');
     ASSERT_GE(lines.size(), 4);
     EXPECT_TRUE(lines[0].startsWith("+-o Root  <class IORegistryEntry,"));
@@ -198,10 +204,12 @@ TEST(StandIns, RegistryIsDrawnLikeTheMacs) {
     EXPECT_EQ(lines[2], QByteArray("    | {"));
     EXPECT_TRUE(out.contains("\n    |   \"IOPlatformSerialNumber\" = \"W87305UMYA8\"\n"));
     EXPECT_FALSE(out.contains("DesignCapacity")) << "properties of that class only";
-    EXPECT_TRUE(tree.tool(QStringLiteral("ioreg"), {QStringLiteral("-l")}).out.contains(
-        "\"DesignCapacity\" = 5000\n"));
-    const QByteArray rooted = tree.tool(QStringLiteral("ioreg"),
-                                        {QStringLiteral("-rc"), QStringLiteral("AppleSmartBattery")}).out;
+    EXPECT_TRUE(tree.tool(QStringLiteral("ioreg"), {QStringLiteral("-l")})
+                    .out.contains("\"DesignCapacity\" = 5000\n"));
+    const QByteArray rooted =
+        tree.tool(QStringLiteral("ioreg"),
+                  {QStringLiteral("-rc"), QStringLiteral("AppleSmartBattery")})
+            .out;
     EXPECT_TRUE(rooted.startsWith("+-o AppleSmartBattery  <class AppleSmartBattery,"));
     EXPECT_TRUE(rooted.contains("  \"CycleCount\" = 3\n"));
     EXPECT_EQ(tree.tool(QStringLiteral("ioreg"), {QStringLiteral("-x")}).status, 1);
@@ -214,14 +222,17 @@ TEST(StandIns, TextReports) {
     tree.write(QStringLiteral("proc/cpuinfo"), "processor\t: 0\nvendor_id\t: GenuineIntel\n"
                                                "model name\t: Intel(R) Core(TM) i7-8550U CPU\n");
     tree.chargeBattery(QStringLiteral("BAT0"), 4000, 4400, 5000, 3);
-    const QByteArray hardware = tree.tool(QStringLiteral("system_profiler"), {QStringLiteral("SPHardwareDataType")}).out;
+    const QByteArray hardware =
+        tree.tool(QStringLiteral("system_profiler"), {QStringLiteral("SPHardwareDataType")}).out;
     EXPECT_TRUE(hardware.contains("      Model Name: ThinkPad X1 Carbon 6th\n"));
     EXPECT_TRUE(hardware.contains("      Model Identifier: 20KHCTO1WW\n"));
     EXPECT_TRUE(hardware.contains("      Processor Name: Intel(R) Core(TM) i7-8550U CPU\n"));
-    const QByteArray power = tree.tool(QStringLiteral("system_profiler"), {QStringLiteral("SPPowerDataType")}).out;
+    const QByteArray power =
+        tree.tool(QStringLiteral("system_profiler"), {QStringLiteral("SPPowerDataType")}).out;
     EXPECT_TRUE(power.contains("          Charge Remaining (mAh): 4000\n"));
     EXPECT_TRUE(power.contains("          Cycle Count: 3\n"));
-    EXPECT_TRUE(tree.tool(QStringLiteral("system_profiler"), {QStringLiteral("SPNetworkDataType")}).out.isEmpty());
+    EXPECT_TRUE(tree.tool(QStringLiteral("system_profiler"), {QStringLiteral("SPNetworkDataType")})
+                    .out.isEmpty());
 }
 
 // Our readers on the real kernel's uevent files, where the captures are at hand.

@@ -2,10 +2,9 @@
 // with the options the battery monitor uses: -l, -c class, -n name, -p plane, -r, -d depth and
 // -w width (ignored: lines are never cut).
 
-#include "power_supply.h"
-#include "reports.h"
-
-#include "core/hw_root.h"
+#include "platform/core/hw_root.h"
+#include "voltaro/tools/power_supply.h"
+#include "voltaro/tools/reports.h"
 
 #include <cstdio>
 

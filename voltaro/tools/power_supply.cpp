@@ -1,6 +1,6 @@
-#include "power_supply.h"
+#include "voltaro/tools/power_supply.h"
 
-#include "core/hw_root.h"
+#include "platform/core/hw_root.h"
 
 #include <QDir>
 #include <QFile>
@@ -92,8 +92,8 @@ QString supplyType(const Supply& supply, const QString& name) {
     if (!type.isEmpty())
         return type;
     // Older kernels and hand-made trees may lack the type; guess from what is there.
-    for (const char* attribute : {"charge_now", "charge_full", "energy_now", "energy_full",
-                                  "capacity", "cycle_count"}) {
+    for (const char* attribute :
+         {"charge_now", "charge_full", "energy_now", "energy_full", "capacity", "cycle_count"}) {
         if (supply.has(QString::fromLatin1(attribute)))
             return QStringLiteral("Battery");
     }
@@ -199,8 +199,7 @@ bool PowerSupplies::chargerConnected() const {
 
 PowerSupplies readPowerSupplies(const QString& folder) {
     PowerSupplies supplies;
-    const QStringList names =
-        QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& name : names) {
         const Supply supply(folder + QLatin1Char('/') + name);
         const QString type = supplyType(supply, name);

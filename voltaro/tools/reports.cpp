@@ -1,6 +1,6 @@
-#include "reports.h"
+#include "voltaro/tools/reports.h"
 
-#include "core/property_list.h"
+#include "platform/core/property_list.h"
 
 #include <algorithm>
 #include <limits>
@@ -38,8 +38,8 @@ void putText(platform::Dictionary& dictionary, const QString& key, const QString
 QByteArray report(const QString& dataType, Value items, const QDateTime& now) {
     platform::Dictionary dataTypeEntry{
         {QStringLiteral("_SPCommandLineArguments"),
-         Value::newArray({QStringLiteral("/usr/sbin/system_profiler"), QStringLiteral("-xml"),
-                          dataType})},
+         Value::newArray(
+             {QStringLiteral("/usr/sbin/system_profiler"), QStringLiteral("-xml"), dataType})},
         {QStringLiteral("_dataType"), dataType},
         {QStringLiteral("_detailLevel"), QStringLiteral("0")},
         {QStringLiteral("_items"), std::move(items)},
@@ -106,11 +106,13 @@ QByteArray powerReportText(const PowerSupplies& supplies) {
             text += QStringLiteral("          Device Name: %1\n").arg(battery->model);
         text += QStringLiteral("      Charge Information:\n");
         if (battery->chargeNow)
-            text += QStringLiteral("          Charge Remaining (mAh): %1\n").arg(number(battery->chargeNow));
+            text += QStringLiteral("          Charge Remaining (mAh): %1\n")
+                        .arg(number(battery->chargeNow));
         text += QStringLiteral("          Fully Charged: %1\n").arg(yesNo(battery->isFull()));
         text += QStringLiteral("          Charging: %1\n").arg(yesNo(battery->isCharging()));
         if (battery->chargeFull)
-            text += QStringLiteral("          Full Charge Capacity (mAh): %1\n").arg(number(battery->chargeFull));
+            text += QStringLiteral("          Full Charge Capacity (mAh): %1\n")
+                        .arg(number(battery->chargeFull));
         text += QStringLiteral("      Health Information:\n");
         if (battery->cycleCount)
             text += QStringLiteral("          Cycle Count: %1\n").arg(number(battery->cycleCount));
@@ -121,8 +123,9 @@ QByteArray powerReportText(const PowerSupplies& supplies) {
             text += QStringLiteral("      Voltage (mV): %1\n").arg(number(battery->voltage));
         text += QLatin1Char('\n');
     }
-    text += QStringLiteral("    AC Charger Information:\n\n      Connected: %1\n      Charging: %2\n\n")
-                .arg(yesNo(supplies.chargerConnected()), yesNo(battery && battery->isCharging()));
+    text +=
+        QStringLiteral("    AC Charger Information:\n\n      Connected: %1\n      Charging: %2\n\n")
+            .arg(yesNo(supplies.chargerConnected()), yesNo(battery && battery->isCharging()));
     return text.toUtf8();
 }
 
@@ -178,7 +181,8 @@ RegistryEntry serviceRegistry(const Machine& machine, const PowerSupplies& suppl
         expert.properties.emplace_back(QStringLiteral("IOPlatformSerialNumber"),
                                        quoted(machine.serial));
     if (!machine.productName.isEmpty()) {
-        expert.properties.emplace_back(QStringLiteral("product-name"), cString(machine.productName));
+        expert.properties.emplace_back(QStringLiteral("product-name"),
+                                       cString(machine.productName));
         expert.properties.emplace_back(QStringLiteral("model"), cString(machine.productName));
     }
     expert.properties.emplace_back(QStringLiteral("name"), cString(QStringLiteral("/")));
@@ -186,10 +190,12 @@ RegistryEntry serviceRegistry(const Machine& machine, const PowerSupplies& suppl
     // The platform expert always has a child, so that its properties are drawn behind a "|"
     // as on a Mac; the serial pipeline counts on that column.
     RegistryEntry acpi{QStringLiteral("AppleACPIPlatformExpert"),
-                       QStringLiteral("AppleACPIPlatformExpert"), {}, {}};
+                       QStringLiteral("AppleACPIPlatformExpert"),
+                       {},
+                       {}};
     if (const auto battery = supplies.combinedBattery()) {
-        RegistryEntry smart{QStringLiteral("AppleSmartBattery"), QStringLiteral("AppleSmartBattery"),
-                            {}, {}};
+        RegistryEntry smart{
+            QStringLiteral("AppleSmartBattery"), QStringLiteral("AppleSmartBattery"), {}, {}};
         auto& p = smart.properties;
         p.emplace_back(QStringLiteral("ExternalConnected"), yesNo(supplies.chargerConnected()));
         if (battery->chargeFull)
@@ -198,13 +204,14 @@ RegistryEntry serviceRegistry(const Machine& machine, const PowerSupplies& suppl
             p.emplace_back(QStringLiteral("Voltage"), number(battery->voltage));
         if (battery->chargeNow)
             p.emplace_back(QStringLiteral("CurrentCapacity"), number(battery->chargeNow));
-        p.emplace_back(QStringLiteral("LegacyBatteryInfo"),
-                       QStringLiteral("{\"Amperage\"=%1,\"Flags\"=%2,\"Capacity\"=%3,\"Current\"=%4,"
-                                      "\"Voltage\"=%5,\"Cycle Count\"=%6}")
-                           .arg(number(battery->amperage))
-                           .arg(supplies.chargerConnected() ? (battery->isCharging() ? 7 : 5) : 4)
-                           .arg(number(battery->chargeFull), number(battery->chargeNow),
-                                number(battery->voltage), number(battery->cycleCount)));
+        p.emplace_back(
+            QStringLiteral("LegacyBatteryInfo"),
+            QStringLiteral("{\"Amperage\"=%1,\"Flags\"=%2,\"Capacity\"=%3,\"Current\"=%4,"
+                           "\"Voltage\"=%5,\"Cycle Count\"=%6}")
+                .arg(number(battery->amperage))
+                .arg(supplies.chargerConnected() ? (battery->isCharging() ? 7 : 5) : 4)
+                .arg(number(battery->chargeFull), number(battery->chargeNow),
+                     number(battery->voltage), number(battery->cycleCount)));
         p.emplace_back(QStringLiteral("IsCharging"), yesNo(battery->isCharging()));
         if (battery->cycleCount)
             p.emplace_back(QStringLiteral("CycleCount"), number(battery->cycleCount));
@@ -229,8 +236,8 @@ RegistryEntry serviceRegistry(const Machine& machine, const PowerSupplies& suppl
 }
 
 RegistryEntry deviceTreeRegistry(const Machine& machine, const PowerSupplies& supplies) {
-    RegistryEntry device{QStringLiteral("device-tree"), QStringLiteral("IOPlatformExpertDevice"),
-                         {}, {}};
+    RegistryEntry device{
+        QStringLiteral("device-tree"), QStringLiteral("IOPlatformExpertDevice"), {}, {}};
     if (!machine.productName.isEmpty())
         device.properties.emplace_back(QStringLiteral("model"), cString(machine.productName));
     if (const auto battery = supplies.combinedBattery()) {
@@ -244,8 +251,10 @@ RegistryEntry deviceTreeRegistry(const Machine& machine, const PowerSupplies& su
                      number(battery->chargeNow), number(battery->voltage),
                      number(battery->cycleCount));
         RegistryEntry pmu{QStringLiteral("pmu"), QStringLiteral("IOService"), {}, {}};
-        pmu.children.push_back({QStringLiteral("battery"), QStringLiteral("IOService"),
-                                {{QStringLiteral("IOBatteryInfo"), info}}, {}});
+        pmu.children.push_back({QStringLiteral("battery"),
+                                QStringLiteral("IOService"),
+                                {{QStringLiteral("IOBatteryInfo"), info}},
+                                {}});
         device.children.push_back(std::move(pmu));
     }
     return {QStringLiteral("Root"), QStringLiteral("IORegistryEntry"), {}, {std::move(device)}};
@@ -270,10 +279,11 @@ struct Drawing {
                    .arg(nextId++, 0, 16)
                    .arg(5 + int(entry.children.size()));
         const QString childIndent = indent + (last ? QStringLiteral("  ") : QStringLiteral("| "));
-        const bool drawsChildren = !entry.children.empty() && (view.depth == 0 || level < view.depth);
+        const bool drawsChildren =
+            !entry.children.empty() && (view.depth == 0 || level < view.depth);
         if ((view.allProperties || matches(entry)) && !entry.properties.empty()) {
-            const QString prefix = childIndent + (drawsChildren ? QStringLiteral("| ")
-                                                                : QStringLiteral("  "));
+            const QString prefix =
+                childIndent + (drawsChildren ? QStringLiteral("| ") : QStringLiteral("  "));
             out += prefix + QStringLiteral("{\n");
             for (const auto& [key, value] : entry.properties)
                 out += QStringLiteral("%1  \"%2\" = %3\n").arg(prefix, key, value);

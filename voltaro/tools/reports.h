@@ -1,6 +1,6 @@
 #pragma once
 
-#include "power_supply.h"
+#include "voltaro/tools/power_supply.h"
 
 #include <QByteArray>
 #include <QDateTime>

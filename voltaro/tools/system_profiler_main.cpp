@@ -2,10 +2,9 @@
 // SPHardwareDataType reports, as text or with -xml as a property list, from /sys (under
 // HW_ROOT). Other data types print nothing, as the real tool does.
 
-#include "power_supply.h"
-#include "reports.h"
-
-#include "core/hw_root.h"
+#include "platform/core/hw_root.h"
+#include "voltaro/tools/power_supply.h"
+#include "voltaro/tools/reports.h"
 
 #include <QDateTime>
 

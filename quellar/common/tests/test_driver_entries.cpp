@@ -1,6 +1,6 @@
-#include "common/driver_entries.h"
-#include "common/msr_driver_entries.h"
-#include "common/simulated_driver_entries.h"
+#include "quellar/common/core/driver_entries.h"
+#include "quellar/common/core/simulated_driver_entries.h"
+#include "quellar/common/linux/msr_driver_entries.h"
 
 #include <cstdlib>
 #include <cstring>

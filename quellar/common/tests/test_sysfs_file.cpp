@@ -1,10 +1,9 @@
-#include "common/sysfs_file.h"
-
-#include <gtest/gtest.h>
+#include "quellar/common/core/sysfs_file.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 using quellar::parseLeadingInteger;

@@ -1,7 +1,7 @@
 // Counts every allocation of the process, to show that a pass of the sampling loop makes none.
 
-#include "common/simulated_driver_entries.h"
-#include "switcher/switcher.h"
+#include "quellar/common/core/simulated_driver_entries.h"
+#include "quellar/switcher/core/switcher.h"
 
 #include <atomic>
 #include <cstdlib>

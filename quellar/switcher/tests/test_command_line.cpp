@@ -1,4 +1,4 @@
-#include "switcher/command_line.h"
+#include "quellar/switcher/core/command_line.h"
 
 #include <gtest/gtest.h>
 #include <string>

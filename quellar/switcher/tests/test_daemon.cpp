@@ -2,7 +2,7 @@
 // and the running process on a simulated processor and a fake /proc and /sys that the test
 // rewrites in place, and on the msr backend with regular files for registers.
 
-#include "common/driver_entries.h"
+#include "quellar/common/core/driver_entries.h"
 
 #include <chrono>
 #include <csignal>

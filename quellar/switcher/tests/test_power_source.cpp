@@ -1,4 +1,4 @@
-#include "switcher/power_source.h"
+#include "quellar/switcher/linux/power_source.h"
 
 #include <cstdlib>
 #include <filesystem>

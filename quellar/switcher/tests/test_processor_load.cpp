@@ -1,4 +1,4 @@
-#include "switcher/processor_load.h"
+#include "quellar/switcher/linux/processor_load.h"
 
 #include <gtest/gtest.h>
 

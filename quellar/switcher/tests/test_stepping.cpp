@@ -8,7 +8,7 @@
 // Output lines are "start ctl=N" for the writes at start and "S ctl=N" for a write in sample S
 // (counted from 1). On a mismatch the runner prints both listings.
 
-#include "switcher/switcher.h"
+#include "quellar/switcher/core/switcher.h"
 
 #include <filesystem>
 #include <fstream>

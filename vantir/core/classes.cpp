@@ -1,0 +1,657 @@
+#include "vantir/core/classes.h"
+
+#include "platform/core/alerts.h"
+#include "platform/core/event_loop_clock.h"
+#include "platform/core/log.h"
+#include "platform/core/notification_center.h"
+#include "vantir/core/collections.h"
+#include "vantir/core/preferences.h"
+#include "vantir/core/repository.h"
+
+#include <QUuid>
+
+#include <set>
+#include <unordered_map>
+
+namespace vantir {
+
+namespace {
+
+const QString kUUID = QStringLiteral("uuid");
+const QString kName = QStringLiteral("name");
+const QString kChilds = QStringLiteral("childs");
+const QString kRepeatChilds = QStringLiteral("repeatChilds");
+const QString kOSDB = QStringLiteral("osdb");
+
+// What records hold besides their stored keys: the users of an action and the parent trigger
+// of a trigger action. Kept beside the records, keyed by their dictionary, and dropped with them.
+struct Transient {
+    std::weak_ptr<Dictionary> owner;
+    std::vector<std::weak_ptr<Dictionary>> users;
+    std::weak_ptr<Dictionary> parent;
+};
+
+std::unordered_map<const Dictionary*, Transient>& transientTable() {
+    static std::unordered_map<const Dictionary*, Transient> table;
+    return table;
+}
+
+Transient& transientOf(const DictionaryRef& record) {
+    auto& table = transientTable();
+    static std::size_t sizeAfterSweep = 0;
+    if (table.size() > 2 * sizeAfterSweep + 64) {
+        std::erase_if(table, [](const auto& entry) { return entry.second.owner.expired(); });
+        sizeAfterSweep = table.size();
+    }
+    Transient& state = table[record.get()];
+    // A dictionary that died left its state behind; a new one at the same address starts clean.
+    if (state.owner.lock() != record) {
+        state = Transient{};
+        state.owner = record;
+    }
+    return state;
+}
+
+QHash<QString, DictionaryRef>& registry() {
+    static QHash<QString, DictionaryRef> actions;
+    return actions;
+}
+
+bool ignoreUUID = false;
+platform::Clock* modelClock = nullptr;
+
+struct KindInfo {
+    QString initialName;
+    QString iconFileName;
+};
+
+QHash<QString, KindInfo>& kindInfos() {
+    static QHash<QString, KindInfo> infos;
+    return infos;
+}
+
+QHash<QString, VNTAction::Performer>& performers() {
+    static QHash<QString, VNTAction::Performer> table;
+    return table;
+}
+
+const KindInfo* kindInfoOf(const VNTMutableDictionary& record) {
+    for (const RecordClass* cls = record.recordClass(); cls; cls = cls->base) {
+        auto it = kindInfos().constFind(cls->name);
+        if (it != kindInfos().constEnd())
+            return &*it;
+    }
+    return nullptr;
+}
+
+QDateTime now() {
+    static platform::EventLoopClock realClock;
+    const QDateTime date = (modelClock ? modelClock : &realClock)->currentDate();
+    // Archives keep dates to the second; so does memory, so that a saved archive loads back
+    // equal.
+    return QDateTime::fromSecsSinceEpoch(date.toSecsSinceEpoch(), Qt::UTC);
+}
+
+ArrayRef listCreatedWhenMissing(const VNTMutableDictionary& record, const QString& key) {
+    Value stored = record.storedObjectForKey(key);
+    if (stored.isNone()) {
+        stored = Value::newArray();
+        record.setStoredObject(stored, key);
+    }
+    return stored.toArray();
+}
+
+bool isNumber(const Value& value) {
+    return value.type() == Value::Type::Integer || value.type() == Value::Type::Real ||
+           value.type() == Value::Type::Boolean;
+}
+
+void setDefaults(const VNTMutableDictionary& self,
+                 std::initializer_list<std::pair<const char*, Value>> values) {
+    for (const auto& [key, value] : values)
+        self.setStoredObject(value, QString::fromLatin1(key));
+}
+
+void registerActionClasses() {
+    RecordClass& action =
+        addRecordClass(QStringLiteral("VNTAction"), QStringLiteral("VNTMutableDictionary"));
+    action.initialise = [](const VNTMutableDictionary& self) {
+        const VNTAction newAction(self);
+        newAction.setStoredObject(VNTAction::generatedUUID(), kUUID);
+        newAction.registerWithUUID();
+        newAction.setStoredObject(newAction.initialName(), kName);
+        newAction.setStoredObject(now(), QStringLiteral("creationDate"));
+        for (const char* key : {"AuthorName", "AuthorMail"}) {
+            const QString name = QString::fromLatin1(key);
+            // "AuthorName" is stored as "authorName".
+            if (Preferences::existsKey(name))
+                newAction.setStoredObject(Preferences::stringForKey(name, {}),
+                                          name.left(1).toLower() + name.mid(1));
+        }
+    };
+    action.getters.insert(QStringLiteral("privateIcon"), [](const VNTMutableDictionary& self) {
+        return Value(VNTAction(self).iconFileName());
+    });
+    VNTAction::setKindInfo(action.name, QStringLiteral("Generic Action"),
+                           QStringLiteral("Unknown-Icon.png"));
+
+    RecordClass& keystroke =
+        addRecordClass(QStringLiteral("VNTAKeystroke"), QStringLiteral("VNTAction"));
+    keystroke.initialise = [](const VNTMutableDictionary& self) {
+        setDefaults(self, {{"bringToFront", false},
+                           {"reActivate", false},
+                           {"shiftDown", false},
+                           {"controlDown", false},
+                           {"optionDown", false},
+                           {"commandDown", false},
+                           {"keyCode", 0},
+                           {"delayTime", 0},
+                           {"useFlashMode", false}});
+    };
+    keystroke.getters.insert(
+        QStringLiteral("privateReactivateEnabled"), [](const VNTMutableDictionary& self) {
+            return Value(!self.stringForKey(QStringLiteral("appName")).isEmpty());
+        });
+    keystroke.dependentKeys.insert(QStringLiteral("appName"),
+                                   {QStringLiteral("reactivateEnabled")});
+    VNTAction::setKindInfo(keystroke.name, QStringLiteral("New Keystroke"),
+                           QStringLiteral("IconSmallKS.png"));
+
+    RecordClass& mouse = addRecordClass(QStringLiteral("VNTAMouse"), QStringLiteral("VNTAction"));
+    mouse.initialise = [](const VNTMutableDictionary& self) {
+        setDefaults(self, {{"mouseEventType", 0},
+                           {"mouseMoveType", 0},
+                           {"mouseMoveX", 0},
+                           {"mouseMoveY", 0},
+                           {"mouseButtonTag", 1},
+                           {"mouseClickCount", 1},
+                           {"scrollWheelAmount", 0}});
+    };
+    const auto typeIs = [](const char* key, qint64 wanted) {
+        return [key = QString::fromLatin1(key), wanted](const VNTMutableDictionary& self) {
+            return Value(self.storedObjectForKey(key).toInteger() == wanted);
+        };
+    };
+    mouse.getters.insert(QStringLiteral("privateIsMoveMouseType"), typeIs("mouseEventType", 0));
+    mouse.getters.insert(QStringLiteral("privateIsClickMouseType"), typeIs("mouseEventType", 1));
+    mouse.getters.insert(QStringLiteral("privateIsScrollWheelType"), typeIs("mouseEventType", 2));
+    mouse.getters.insert(QStringLiteral("privateIsHoldReleaseSelected"),
+                         typeIs("mouseClickCount", 100));
+    mouse.dependentKeys.insert(QStringLiteral("mouseEventType"),
+                               {QStringLiteral("isMoveMouseType"),
+                                QStringLiteral("isClickMouseType"),
+                                QStringLiteral("isScrollWheelType")});
+    mouse.dependentKeys.insert(QStringLiteral("mouseClickCount"),
+                               {QStringLiteral("isHoldReleaseSelected")});
+    VNTAction::setKindInfo(mouse.name, QStringLiteral("New Mouse Event"),
+                           QStringLiteral("IconSmallME.png"));
+
+    RecordClass& script =
+        addRecordClass(QStringLiteral("VNTAAppleScript"), QStringLiteral("VNTAction"));
+    script.getters.insert(QStringLiteral("privateScriptAsData"),
+                          [](const VNTMutableDictionary& self) {
+                              return Value(self.stringForKey(QStringLiteral("script")).toLatin1());
+                          });
+    script.setters.insert(QStringLiteral("setPrivateScriptAsData:"),
+                          [](const VNTMutableDictionary& self, const Value& value) {
+                              self.setStoredObject(QString::fromLatin1(value.toData()),
+                                                   QStringLiteral("script"));
+                          });
+    VNTAction::setKindInfo(script.name, QStringLiteral("New AppleScript"),
+                           QStringLiteral("IconSmallAS.png"));
+}
+
+void registerRemoteClasses() {
+    RecordClass& remote =
+        addRecordClass(QStringLiteral("VNTRemote"), QStringLiteral("VNTMutableDictionary"));
+    remote.getters.insert(QStringLiteral("privateLayers"), [](const VNTMutableDictionary& self) {
+        return self.storedObjectForKey(kChilds);
+    });
+    remote.setters.insert(QStringLiteral("setPrivateLayers:"),
+                          [](const VNTMutableDictionary& self, const Value& value) {
+                              self.setStoredObject(value, kChilds);
+                          });
+    addRecordClass(QStringLiteral("VNTAppleRemote"), QStringLiteral("VNTRemote"));
+
+    RecordClass& layer =
+        addRecordClass(QStringLiteral("VNTTriggerLayer"), QStringLiteral("VNTMutableDictionary"));
+    layer.getters.insert(QStringLiteral("privateNameWithID"), [](const VNTMutableDictionary& self) {
+        const QString name = self.stringForKey(kName);
+        const qint64 remoteID = self.integerForKey(QStringLiteral("arID"));
+        if (!self.boolForKey(QStringLiteral("useForAR")) || remoteID == 0)
+            return Value(name);
+        return Value(name + QString::asprintf(" - %03lld", static_cast<long long>(remoteID)));
+    });
+
+    RecordClass& trigger =
+        addRecordClass(QStringLiteral("VNTTrigger"), QStringLiteral("VNTMutableDictionary"));
+    trigger.getters.insert(QStringLiteral("privateChilds"), [](const VNTMutableDictionary& self) {
+        return Value(listCreatedWhenMissing(self, kChilds));
+    });
+    trigger.getters.insert(QStringLiteral("privateRepeatChilds"),
+                           [](const VNTMutableDictionary& self) {
+                               return Value(listCreatedWhenMissing(self, kRepeatChilds));
+                           });
+    addRecordClass(QStringLiteral("VNTTriggerAppleRemote"), QStringLiteral("VNTTrigger"));
+
+    RecordClass& triggerAction =
+        addRecordClass(QStringLiteral("VNTTriggerAction"), QStringLiteral("VNTMutableDictionary"));
+    triggerAction.getters.insert(QStringLiteral("privateName"),
+                                 [](const VNTMutableDictionary& self) {
+                                     const VNTAction action = VNTTriggerAction(self).action();
+                                     if (!action)
+                                         return Value("<unknown action>");
+                                     return Value(action.name());
+                                 });
+    triggerAction.getters.insert(
+        QStringLiteral("privateAssignedItem"),
+        [](const VNTMutableDictionary& self) { return VNTTriggerAction(self).action().value(); });
+    triggerAction.setters.insert(QStringLiteral("setPrivateAssignedItem:"),
+                                 [](const VNTMutableDictionary& self, const Value& value) {
+                                     const VNTAction action(VNTMutableDictionary::of(value));
+                                     if (!action)
+                                         return;
+                                     self.setStoredObject(action.uuid(), kUUID);
+                                     self.setStoredObject(action.name(), QStringLiteral("title"));
+                                     platform::NotificationCenter::defaultCenter().post(
+                                         QStringLiteral("SetTriggerAction"), action.identity());
+                                 });
+    const auto libraryParentOf = [](const Value& object) -> Value {
+        VNTRepository* repository = VNTRepository::sharedRepository();
+        if (!repository || object.isNone())
+            return {};
+        return Value(repository->parentDictionaryOf(object));
+    };
+    triggerAction.getters.insert(QStringLiteral("privateAssignedGroup"),
+                                 [libraryParentOf](const VNTMutableDictionary& self) {
+                                     return libraryParentOf(
+                                         VNTTriggerAction(self).action().value());
+                                 });
+    triggerAction.setters.insert(QStringLiteral("setPrivateAssignedGroup:"),
+                                 [](const VNTMutableDictionary& self, const Value& group) {
+                                     self.silentlySetObject(firstObject(group[kChilds].toArray()),
+                                                            QStringLiteral("assignedItem"));
+                                 });
+    triggerAction.getters.insert(QStringLiteral("privateAssignedApplication"),
+                                 [libraryParentOf](const VNTMutableDictionary& self) {
+                                     return libraryParentOf(
+                                         self.objectForKey(QStringLiteral("assignedGroup")));
+                                 });
+    triggerAction.setters.insert(QStringLiteral("setPrivateAssignedApplication:"),
+                                 [](const VNTMutableDictionary& self, const Value& application) {
+                                     self.silentlySetObject(
+                                         firstObject(application[kChilds].toArray()),
+                                         QStringLiteral("assignedGroup"));
+                                 });
+}
+
+} // namespace
+
+void registerModelClasses() {
+    registerActionClasses();
+    registerRemoteClasses();
+}
+
+void setModelClock(platform::Clock* clock) {
+    modelClock = clock;
+}
+
+int osdbForARBE(qint64 arbe) {
+    constexpr qint64 single = 0x100, hold = 0x400, doubleClick = 0x800;
+    qint64 code = arbe & ~(single | hold);
+    switch (code) {
+    case 1:
+        return 1;
+    case 2:
+        return 2;
+    case 4:
+        return 3;
+    case 16:
+        return 4;
+    case 8:
+        return 5;
+    case 32:
+        return 6;
+    default:
+        break;
+    }
+    code &= ~doubleClick;
+    switch (code) {
+    case 1:
+        return 23;
+    case 4:
+        return 60;
+    case 8:
+        return 20;
+    case 16:
+        return 80;
+    case 32:
+        return 40;
+    default:
+        return 0;
+    }
+}
+
+// ---- VNTAction
+
+VNTAction VNTAction::actionWithUUID(const QString& uuid) {
+    if (uuid.isEmpty())
+        return {};
+    return VNTAction(VNTMutableDictionary(registry().value(uuid)));
+}
+
+const QHash<QString, DictionaryRef>& VNTAction::allActions() {
+    return registry();
+}
+
+void VNTAction::cleanupUUIDs() {
+    registry().clear();
+}
+
+void VNTAction::setIgnoreUUID(bool ignore) {
+    ignoreUUID = ignore;
+}
+
+bool VNTAction::ignoresUUID() {
+    return ignoreUUID;
+}
+
+QString VNTAction::generatedUUID() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+void VNTAction::setPerformer(const QString& className, Performer performer) {
+    performers().insert(className, std::move(performer));
+}
+
+void VNTAction::setKindInfo(const QString& className, const QString& initialName,
+                            const QString& iconFileName) {
+    kindInfos().insert(className, KindInfo{initialName, iconFileName});
+}
+
+void VNTAction::registerWithUUID() const {
+    if (ignoreUUID || isNull())
+        return;
+    const QString key = uuid();
+    auto it = registry().find(key);
+    if (it != registry().end())
+        platform::log(
+            QStringLiteral("UUID already there: %1\nAction: %2").arg(key, describe(value())));
+    registry().insert(key, bindings());
+}
+
+void VNTAction::unregisterWithUUID() const {
+    registry().remove(uuid());
+}
+
+void VNTAction::updateUUID() const {
+    setStoredObject(generatedUUID(), kUUID);
+    registerWithUUID();
+}
+
+void VNTAction::updateDates() const {
+    const QDateTime date = now();
+    setStoredObject(date, QStringLiteral("creationDate"));
+    setStoredObject(date, QStringLiteral("changeDate"));
+}
+
+QString VNTAction::initialName() const {
+    const KindInfo* info = kindInfoOf(*this);
+    return info ? info->initialName : QString();
+}
+
+QString VNTAction::iconFileName() const {
+    const KindInfo* info = kindInfoOf(*this);
+    return info ? info->iconFileName : QString();
+}
+
+bool VNTAction::perform() const {
+    for (const RecordClass* cls = recordClass(); cls; cls = cls->base) {
+        auto it = performers().constFind(cls->name);
+        if (it != performers().constEnd() && *it)
+            return (*it)(*this);
+    }
+    return false;
+}
+
+void VNTAction::addUser(const VNTTriggerAction& user) const {
+    if (isNull() || user.isNull())
+        return;
+    auto& users = transientOf(bindings()).users;
+    for (const auto& existing : users) {
+        if (existing.lock() == user.bindings())
+            return;
+    }
+    users.push_back(user.bindings());
+}
+
+bool VNTAction::removeUser(const VNTTriggerAction& user) const {
+    if (isNull() || user.isNull())
+        return false;
+    auto& users = transientOf(bindings()).users;
+    return std::erase_if(
+               users, [&](const auto& existing) { return existing.lock() == user.bindings(); }) > 0;
+}
+
+std::vector<VNTTriggerAction> VNTAction::users() const {
+    std::vector<VNTTriggerAction> result;
+    if (isNull())
+        return result;
+    for (const auto& user : transientOf(bindings()).users) {
+        if (auto alive = user.lock())
+            result.emplace_back(VNTMutableDictionary(alive));
+    }
+    return result;
+}
+
+bool VNTAction::hasUsers() const {
+    return !users().empty();
+}
+
+int VNTAction::compareAlphabetically(const VNTAction& other) const {
+    const int order = QString::compare(name(), other.name());
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+// ---- VNTTriggerLayer
+
+ArrayRef VNTTriggerLayer::triggers() const {
+    if (isNull())
+        return std::make_shared<Array>();
+    if (auto list = storedObjectForKey(kChilds).toArray())
+        return list;
+    // A "childs" that is no list is left alone; the layer then has no triggers.
+    if (!storedObjectForKey(kChilds).isNone())
+        return std::make_shared<Array>();
+    return listCreatedWhenMissing(*this, kChilds);
+}
+
+bool VNTTriggerLayer::isResponsibleForID(qint64 remoteID) const {
+    if (remoteID == -1)
+        return false;
+    return boolForKey(QStringLiteral("useForAR")) &&
+           integerForKey(QStringLiteral("arID")) == remoteID;
+}
+
+bool VNTTriggerLayer::performActionForOSDB(qint64 osdb, qint64 /*remoteID*/, bool repeated) const {
+    VNTTrigger found;
+    // Held here: for a layer without a list of triggers the list is a temporary one.
+    const ArrayRef candidates = triggers();
+    for (const Value& item : *candidates) {
+        const VNTTrigger trigger(VNTMutableDictionary::of(item));
+        if (trigger && trigger.osdb() == osdb) {
+            found = trigger;
+            break;
+        }
+    }
+    if (!found)
+        return false;
+    ArrayRef list = found.triggerActions();
+    if (repeated) {
+        ArrayRef repeats = found.triggerRepeatActions();
+        if (repeats && !repeats->empty())
+            list = repeats;
+    }
+    if (!list)
+        return true;
+    // A copy, so that an action that edits the trigger cannot pull the list from under us.
+    const Array toPerform = *list;
+    for (const Value& item : toPerform) {
+        const QString uuid = item[kUUID].toString();
+        if (const VNTAction action = VNTAction::actionWithUUID(uuid))
+            action.perform();
+    }
+    return true;
+}
+
+int VNTTriggerLayer::checkOSDBDuplicates(platform::Alerts* alerts) const {
+    const ArrayRef list = triggers();
+    std::set<qint64> seen;
+    std::vector<Value> duplicates;
+    for (const Value& item : *list) {
+        const VNTTrigger trigger(VNTMutableDictionary::of(item));
+        const std::optional<qint64> number = trigger.osdb();
+        if (!number)
+            continue;
+        if (seen.insert(*number).second)
+            continue;
+        duplicates.push_back(item);
+        platform::log(QStringLiteral("Layer '%1': remove duplicate of class '%2': %3")
+                          .arg(stringForKey(kName), trigger.className(), describe(item)));
+    }
+    if (duplicates.empty())
+        return 0;
+    if (alerts) {
+        alerts->runModal(platform::Alert{
+            platform::AlertStyle::Warning,
+            QStringLiteral("Vantir Alert"),
+            QStringLiteral("I found duplicate OSD button descriptions on Layer '%1' which has lead "
+                           "to malfunction.\nThese will be removed to ensure Vantir's integrity."
+                           "\n\nPlease save your archive to make this cleanup permanent.")
+                .arg(stringForKey(kName)),
+            {QStringLiteral("OK")}});
+        platform::NotificationCenter::defaultCenter().post(QStringLiteral("ChangedRepository"),
+                                                           identity());
+    }
+    std::erase_if(*list, [&](const Value& item) {
+        return std::any_of(duplicates.begin(), duplicates.end(),
+                           [&](const Value& duplicate) { return duplicate.isSameObject(item); });
+    });
+    return int(duplicates.size());
+}
+
+void VNTTriggerLayer::cleanupSectionStuff() const {
+    const std::pair<const char*, const char*> renames[] = {
+        {"activateAppWithSection", "activateAppWithLayer"},
+        {"appToBeActivatedWithSection", "appToBeActivatedWithLayer"},
+    };
+    for (const auto& [from, to] : renames) {
+        const Value moved = storedObjectForKey(QString::fromLatin1(from));
+        if (moved.isNone())
+            continue;
+        setStoredObject(moved, QString::fromLatin1(to));
+        removeObjectForKey(QString::fromLatin1(from));
+    }
+}
+
+// ---- VNTTrigger
+
+std::optional<qint64> VNTTrigger::osdb() const {
+    const Value number = storedObjectForKey(kOSDB);
+    if (!isNumber(number))
+        return std::nullopt;
+    return number.toInteger();
+}
+
+ArrayRef VNTTrigger::triggerActions() const {
+    return arrayForKey(kChilds);
+}
+
+ArrayRef VNTTrigger::triggerRepeatActions() const {
+    return arrayForKey(kRepeatChilds);
+}
+
+void VNTTrigger::removeTriggerAction(const VNTTriggerAction& action) const {
+    if (ArrayRef list = storedObjectForKey(kChilds).toArray())
+        std::erase_if(*list, [&](const Value& item) { return item.isSameObject(action.value()); });
+}
+
+void VNTTrigger::registerUsedActions() const {
+    for (const ArrayRef& list : {triggerActions(), triggerRepeatActions()}) {
+        if (!list)
+            continue;
+        for (const Value& item : *list) {
+            const VNTTriggerAction triggerAction(VNTMutableDictionary::of(item));
+            if (!triggerAction)
+                continue;
+            triggerAction.registerWithAction();
+            triggerAction.setTrigger(*this);
+        }
+    }
+}
+
+void VNTTrigger::unregisterFromActions() const {
+    for (const ArrayRef& list : {triggerActions(), triggerRepeatActions()}) {
+        if (!list)
+            continue;
+        for (const Value& item : *list) {
+            if (const VNTTriggerAction triggerAction{VNTMutableDictionary::of(item)})
+                triggerAction.unregisterFromAction();
+        }
+    }
+}
+
+void VNTTrigger::cleanupARBEs() const {
+    const qint64 arbe = storedObjectForKey(QStringLiteral("arbe")).toInteger();
+    if (arbe == 0)
+        return;
+    const int osdb = osdbForARBE(arbe);
+    setStoredObject(osdb, kOSDB);
+    removeObjectForKey(QStringLiteral("arbe"));
+    platform::log(QStringLiteral("found arbe %1, replaced with osdb %2").arg(arbe).arg(osdb));
+}
+
+void VNTTrigger::poseTriggerActions() const {
+    const ArrayRef list = storedObjectForKey(kChilds).toArray();
+    if (!list)
+        return;
+    for (Value& item : *list) {
+        const VNTMutableDictionary record = VNTMutableDictionary::of(item);
+        if (record && record.className() == QLatin1String("VNTMutableDictionary"))
+            item = VNTMutableDictionary::newInstance(QStringLiteral("VNTTriggerAction"),
+                                                     *record.bindings())
+                       .value();
+    }
+}
+
+// ---- VNTTriggerAction
+
+void VNTTriggerAction::registerWithAction() const {
+    if (const VNTAction target = action())
+        target.addUser(*this);
+}
+
+void VNTTriggerAction::unregisterFromAction() const {
+    if (const VNTAction target = action())
+        target.removeUser(*this);
+}
+
+void VNTTriggerAction::actionWillRemove(const VNTAction& /*action*/) const {
+    if (const VNTTrigger trigger = parentTrigger())
+        trigger.removeTriggerAction(*this);
+    unregisterFromAction();
+}
+
+void VNTTriggerAction::setTrigger(const VNTTrigger& trigger) const {
+    if (isNull())
+        return;
+    transientOf(bindings()).parent = trigger.bindings();
+}
+
+VNTTrigger VNTTriggerAction::parentTrigger() const {
+    if (isNull())
+        return {};
+    return VNTTrigger(VNTMutableDictionary(transientOf(bindings()).parent.lock()));
+}
+
+} // namespace vantir

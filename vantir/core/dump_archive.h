@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/core/expected.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace vantir {
+
+/// Loads the archive at `path` as the program loads its own (classes restored, every upgrade
+/// applied, duplicate buttons of the first remote's layers removed) without asking, saving or
+/// moving anything, and answers it as an XML property list. The error names the file and
+/// what is wrong with it.
+platform::Expected<QByteArray> dumpArchive(const QString& path);
+
+} // namespace vantir
