@@ -1,4 +1,5 @@
-// One step of the liquid, all pairs against the grid, side by side in one run.
+// One step of the liquid, all pairs against the grid, side by side in one run; and the grid
+// step with each instruction set's code.
 
 #include "fluxen/core/simulation.h"
 
@@ -28,8 +29,10 @@ const fluxen::Simulation& settledLiquid(int count) {
     return *liquid;
 }
 
-std::unique_ptr<fluxen::Simulation> copyOf(const fluxen::Simulation& source) {
-    auto copy = std::make_unique<fluxen::Simulation>(source.capacity());
+std::unique_ptr<fluxen::Simulation>
+copyOf(const fluxen::Simulation& source,
+       fluxen::InstructionSet set = fluxen::fastestInstructionSet()) {
+    auto copy = std::make_unique<fluxen::Simulation>(source.capacity(), set);
     copy->o = source.o;
     copy->NUM_OBJ = source.NUM_OBJ;
     copy->w = source.w;
@@ -52,6 +55,19 @@ void StepFast(benchmark::State& state) {
     }
 }
 
+// The fast step with the code of one instruction set.
+void StepFastWith(benchmark::State& state, fluxen::InstructionSet set) {
+    if (!fluxen::isSupported(set)) {
+        state.SkipWithError("this processor does not run that instruction set");
+        return;
+    }
+    auto liquid = copyOf(settledLiquid(static_cast<int>(state.range(0))), set);
+    for (auto _ : state) {
+        liquid->step();
+        benchmark::DoNotOptimize(liquid->o.data());
+    }
+}
+
 } // namespace
 
 // Wall time for both, so that the figures stay comparable even if a step hands work to another
@@ -68,6 +84,19 @@ BENCHMARK(StepFast)
     ->Arg(1701)
     ->Arg(5000)
     ->Arg(20000)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+
+BENCHMARK_CAPTURE(StepFastWith, portable, fluxen::InstructionSet::Portable)
+    ->Arg(1701)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(StepFastWith, avx2, fluxen::InstructionSet::Avx2)
+    ->Arg(1701)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(StepFastWith, avx512, fluxen::InstructionSet::Avx512)
+    ->Arg(1701)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime();
 

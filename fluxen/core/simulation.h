@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fluxen/core/instruction_set.h"
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -43,13 +45,18 @@ inline constexpr int kWorldHeight = 768;
 class Simulation {
 public:
     /// `capacity` is the size of the particle table, clamped to 1 .. `kLargestCapacity`; the
-    /// program uses `kTableSize`, a benchmark may use more.
-    explicit Simulation(int capacity = kTableSize);
+    /// program uses `kTableSize`, a benchmark may use more. `step` runs the code of
+    /// `instructionSet`, or of the widest set below it that this processor runs; every set gives
+    /// the same result.
+    explicit Simulation(int capacity = kTableSize,
+                        InstructionSet instructionSet = fastestInstructionSet());
     ~Simulation();
     Simulation(const Simulation&) = delete;
     Simulation& operator=(const Simulation&) = delete;
 
     int capacity() const { return static_cast<int>(o.size()); }
+    /// The instruction set whose code `step` runs.
+    InstructionSet instructionSet() const { return m_instructionSet; }
 
     /// Asks `sensor` for its kind (logged as "type: %d"), reads it once and takes that reading
     /// as level. Later steps read it every tenth step. `sensor` must outlive the simulation.
@@ -107,6 +114,7 @@ private:
     void pollSensor();
 
     MotionSensor* m_sensor = nullptr;
+    InstructionSet m_instructionSet;
     std::unique_ptr<Grid> m_grid;
 };
 

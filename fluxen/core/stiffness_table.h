@@ -6,12 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace fluxen::detail {
+namespace fluxen {
+enum class InstructionSet;
+}
 
-/// Whether the fast step may use the processor's wider vectors (it does when the processor has
-/// them). Tests switch them off to run the portable code as well.
-bool wideVectorsAllowed();
-void allowWideVectors(bool allowed);
+namespace fluxen::detail {
 
 /// The contact stiffness float(pow(base, rabia)), for bases in [1, 2], faster than `pow` and
 /// with exactly its result.
@@ -31,9 +30,9 @@ public:
         return approximate(base);
     }
 
-    /// The stiffness of `count` bases at once, into `results`; uses the processor's wider
-    /// vectors when it has them.
-    void fill(const float* bases, float* results, std::size_t count) const;
+    /// The stiffness of `count` bases at once, into `results`, with the vectors of `set`,
+    /// which the processor must run.
+    void fill(const float* bases, float* results, std::size_t count, InstructionSet set) const;
 
     /// How often the approximation could not decide and `pow` was called, for tests.
     long fallbacks() const { return m_fallbacks; }
@@ -44,6 +43,8 @@ private:
 
     float exact(float base) const;
     float approximate(float base) const;
+    // Defined with the rest of their instruction set's code, in grid_step_avx2.cpp and
+    // grid_step_avx512.cpp; only `fill` calls them, for a set the processor runs.
     void fillFourAtATime(const float* bases, float* results, std::size_t count) const;
     void fillEightAtATime(const float* bases, float* results, std::size_t count) const;
 

@@ -1,3 +1,4 @@
+#include "fluxen/core/instruction_set.h"
 #include "fluxen/core/motion_sensor.h"
 #include "fluxen/core/simulation.h"
 #include "platform/core/log.h"
@@ -8,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <optional>
+#include <string>
 
 namespace fluxen {
 namespace {
@@ -32,20 +35,26 @@ public:
     bool failing = false;
 };
 
-// Both steps, so that every rule is checked on each.
-enum class StepKind { Reference, Fast };
+// The all-pairs step, or the fast one with the code of an instruction set, so that every rule
+// is checked on each.
+using StepKind = std::optional<InstructionSet>;
+constexpr StepKind kReference = std::nullopt;
 
 class SimulationRules : public ::testing::TestWithParam<StepKind> {
 protected:
     // Three particles far apart and at rest, no gravity: each test places what it needs.
-    SimulationRules() {
+    SimulationRules() : liquid(kTableSize, GetParam().value_or(InstructionSet::Portable)) {
         liquid.setParticleCount(3);
         liquid.gravity = 0;
         for (int i = 0; i < 3; ++i)
             liquid.o[i] = Particle{100.0f + 300 * i, 300, 0, 0, 10, 0, 0, 1};
     }
+    void SetUp() override {
+        if (GetParam() && !isSupported(*GetParam()))
+            GTEST_SKIP() << "this processor does not run " << nameOf(*GetParam());
+    }
     void step() {
-        if (GetParam() == StepKind::Reference)
+        if (GetParam() == kReference)
             liquid.stepReference();
         else
             liquid.step();
@@ -120,8 +129,12 @@ TEST_P(SimulationRules, OneParticleStepsAlone) {
     EXPECT_EQ(liquid.o[1].vx, 0); // not live, not touched
 }
 
-INSTANTIATE_TEST_SUITE_P(BothSteps, SimulationRules,
-                         ::testing::Values(StepKind::Reference, StepKind::Fast));
+INSTANTIATE_TEST_SUITE_P(EachStep, SimulationRules,
+                         ::testing::Values(kReference, InstructionSet::Portable,
+                                           InstructionSet::Avx2, InstructionSet::Avx512),
+                         [](const auto& info) {
+                             return std::string(info.param ? nameOf(*info.param) : "reference");
+                         });
 
 TEST(Gravity, FollowsTheTiltAndTheFlip) {
     Simulation liquid;
