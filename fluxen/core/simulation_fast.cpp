@@ -16,7 +16,8 @@
 // it does not set the cell size. Cells are clamped to a window around the liquid; clamping
 // keeps neighbours neighbours, so particles far outside (splashed high above the top) share
 // edge cells and are still tested. A particle with a position that is not finite touches
-// nothing: its distance to any other particle is never below anything.//
+// nothing: its distance to any other particle is never below anything.
+//
 // This file is the driver: it sorts the particles into cells, orders and weighs the pairs, and
 // runs each part with the kernels of the instruction set the simulation was made for
 // (grid_step.h).
