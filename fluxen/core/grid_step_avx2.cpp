@@ -6,7 +6,7 @@
 
 #include <immintrin.h>
 
-namespace fluxen::detail {
+namespace fluxen::detail::avx2 {
 
 namespace {
 
@@ -20,9 +20,13 @@ __attribute__((target("avx2"))) void sweep(Particle* o, const std::uint32_t* key
 
 } // namespace
 
+} // namespace fluxen::detail::avx2
+
+namespace fluxen::detail {
+
 GridKernels avx2Kernels() {
     GridKernels kernels = portableKernels();
-    kernels.sweep = sweep;
+    kernels.sweep = avx2::sweep;
     return kernels;
 }
 

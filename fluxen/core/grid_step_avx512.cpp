@@ -9,7 +9,7 @@
 #include <immintrin.h>
 #include <limits>
 
-namespace fluxen::detail {
+namespace fluxen::detail::avx512 {
 
 namespace {
 
@@ -395,9 +395,13 @@ __attribute__((target("avx512f"))) void moveAll(Particle* o, int count, const Mo
 
 } // namespace
 
+} // namespace fluxen::detail::avx512
+
+namespace fluxen::detail {
+
 GridKernels avx512Kernels() {
-    return {largestRadius,    placeInCells, windowCells, findPairs,
-            findPairsOfFirst, weighPairs,   sweep,       moveAll};
+    return {avx512::largestRadius,    avx512::placeInCells, avx512::windowCells, avx512::findPairs,
+            avx512::findPairsOfFirst, avx512::weighPairs,   avx512::sweep,       avx512::moveAll};
 }
 
 // The stiffness table's `fillFourAtATime` with 512-bit vectors, eight bases at a time.

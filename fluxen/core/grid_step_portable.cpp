@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <immintrin.h>
 
-namespace fluxen::detail {
+namespace fluxen::detail::portable {
 
 namespace {
 
@@ -166,9 +166,14 @@ void moveAll(Particle* o, int count, const Motion& m) {
 
 } // namespace
 
+} // namespace fluxen::detail::portable
+
+namespace fluxen::detail {
+
 GridKernels portableKernels() {
-    return {largestRadius,    placeInCells, windowCells, findPairs,
-            findPairsOfFirst, weighPairs,   sweep,       moveAll};
+    return {portable::largestRadius, portable::placeInCells,     portable::windowCells,
+            portable::findPairs,     portable::findPairsOfFirst, portable::weighPairs,
+            portable::sweep,         portable::moveAll};
 }
 
 } // namespace fluxen::detail
