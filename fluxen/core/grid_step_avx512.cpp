@@ -1,5 +1,7 @@
-// The grid step's kernels for processors with AVX-512. Every function here is marked with its
-// target, so that nothing of it runs, or is shared with other files, on processors without.
+// The grid step's kernels for processors with AVX-512. Each kernel is marked with its target
+// instead of the file taking -m flags: the inline functions it shares with the other files are
+// then still built for every processor, and only the driver's choice (`avx512Kernels`, for a
+// processor that runs the set) ever reaches the wider instructions.
 
 #include "fluxen/core/grid_step.h"
 #include "fluxen/core/stiffness_table.h"
