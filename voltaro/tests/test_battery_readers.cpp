@@ -207,13 +207,15 @@ TEST(DesignCapacity, ShortOutputRules) {
     EXPECT_EQ(capacityFromShortOutput(std::nullopt), 1);
 }
 
-TEST(DesignCapacity, ReadersTakeFiveBytes) {
+TEST(DesignCapacity, ReadersKeepEveryDigit) {
     auto tools = std::make_shared<fakes::FakeTools>();
     tools->setShellOutput(kIntelCapacityCommand, " 12345\n");
-    tools->setShellOutput(kPpcCapacityCommandNewer, "4200\n");
+    tools->setShellOutput(kPpcCapacityCommandNewer, "14200\n");
     tools->setShellOutput(kPpcCapacityCommandOlder, "3900\n");
-    EXPECT_EQ(ToolReaders(tools, 949.0).INTEL_capacityMaximum(), 1234);
-    EXPECT_EQ(ToolReaders(tools, 949.0).PPC_capacityMaximum(), 4200);
+    EXPECT_EQ(ToolReaders(tools, 949.0).INTEL_capacityMaximum(), 12345);
+    EXPECT_EQ(ToolReaders(tools, 949.0).PPC_capacityMaximum(), 14200);
+    tools->setShellOutput(kIntelCapacityCommand, " 2147483647\n");
+    EXPECT_EQ(ToolReaders(tools, 949.0).INTEL_capacityMaximum(), 2147483647);
     EXPECT_EQ(ToolReaders(tools, 824.48).PPC_capacityMaximum(), 3900);
     tools->setShellOutput(kIntelCapacityCommand, " 4400\n");
     EXPECT_EQ(ToolReaders(tools, 949.0).INTEL_capacityMaximum(), 4400);

@@ -131,6 +131,25 @@ TEST(Print, TwoBatteries) {
     EXPECT_EQ(printed(run.out, label::kLoadcycles), QStringLiteral("20"));
 }
 
+// sysfs gives whole numbers; five-digit and larger capacities keep every digit.
+TEST(Print, LargeAndPairedBatteriesKeepTheirWholeDesignCapacity) {
+    FakeTree large;
+    large.chargeBattery(QStringLiteral("BAT0"), 9000, 11000, 12345, 4);
+    FakeTree::Run run = large.voltaro({QStringLiteral("--print")});
+    ASSERT_EQ(run.status, 0) << run.err.constData();
+    EXPECT_EQ(printed(run.out, label::kCapacityOriginal), QStringLiteral("12345 mAh"));
+    EXPECT_EQ(printed(run.out, label::kCapacityPercent), QStringLiteral("89 %"));
+
+    FakeTree paired;
+    paired.chargeBattery(QStringLiteral("BAT0"), 5000, 5400, 6000, 10);
+    paired.chargeBattery(QStringLiteral("BAT1"), 4000, 4800, 6000, 20);
+    run = paired.voltaro({QStringLiteral("--print")});
+    ASSERT_EQ(run.status, 0) << run.err.constData();
+    EXPECT_EQ(printed(run.out, label::kCapacityOriginal), QStringLiteral("12000 mAh"));
+    EXPECT_EQ(printed(run.out, label::kCapacityCurrent), QStringLiteral("10200 mAh"));
+    EXPECT_EQ(printed(run.out, label::kCapacityPercent), QStringLiteral("85 %"));
+}
+
 TEST(Print, ArchitectureOfAMacBookAndOfAnyOtherNotebook) {
     FakeTree tree;
     tree.chargeBattery(QStringLiteral("BAT0"), 4000, 4400, 5000, 1);
