@@ -175,6 +175,7 @@ void MainWindow::showBatteryFields(const BatteryFields& fields) {
     m_capacity_indicatorPercent_TextField->setText(fields.capacityPercent);
     m_additionalInfo_chargerConnected_TextField->setText(fields.chargerConnected);
     m_additionalInfo_batteryCharging_TextField->setText(fields.batteryCharging);
+    m_saveData->setEnabled(isSavableReading(fields));
 }
 
 QList<QLabel*> MainWindow::valueFields() const {

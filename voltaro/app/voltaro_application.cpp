@@ -208,8 +208,8 @@ HistoryWindow& VoltaroApplication::historyWindow() {
 }
 
 void VoltaroApplication::savedData_saveData() {
-    m_controller->savedData_saveData(*m_delegate);
-    pushAddedRecord(m_undoStack, m_delegate->managedObjectContext());
+    if (m_controller->savedData_saveData(*m_delegate))
+        pushAddedRecord(m_undoStack, m_delegate->managedObjectContext());
 }
 
 } // namespace voltaro

@@ -100,14 +100,17 @@ TEST(Age, SerialGivesTheFirstOfTheMonthInEst) {
 
 TEST(Age, MonthsAndWeeksAreTruncated) {
     const QDateTime made = utc(2008, 3, 1, 5);
-    const Age age = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addDays(45));
-    EXPECT_EQ(age.months, 1);
-    EXPECT_EQ(age.weeks, 6);
-    const Age sameDay = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addSecs(3600));
-    EXPECT_EQ(sameDay.months, 0);
-    EXPECT_EQ(sameDay.weeks, 0);
-    const Age early = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addDays(-8));
-    EXPECT_EQ(early.weeks, -1) << "truncated toward zero";
+    const auto age = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addDays(45));
+    ASSERT_TRUE(age);
+    EXPECT_EQ(age->months, 1);
+    EXPECT_EQ(age->weeks, 6);
+    const auto sameDay = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addSecs(3600));
+    ASSERT_TRUE(sameDay);
+    EXPECT_EQ(sameDay->months, 0);
+    EXPECT_EQ(sameDay->weeks, 0);
+    const auto early = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addDays(-8));
+    ASSERT_TRUE(early);
+    EXPECT_EQ(early->weeks, -1) << "truncated toward zero";
 }
 
 TEST(Age, WeekToMonthAndItsCarries) {
@@ -122,24 +125,26 @@ TEST(Age, WeekToMonthAndItsCarries) {
 }
 
 TEST(Age, ElevenBlanksAreAgeZero) {
-    const Age age = ageFromSerial(QString(11, QLatin1Char(' ')), utc(2026, 1, 1));
-    EXPECT_EQ(age.months, 0);
-    EXPECT_EQ(age.weeks, 0);
+    const auto age = ageFromSerial(QString(11, QLatin1Char(' ')), utc(2026, 1, 1));
+    ASSERT_TRUE(age);
+    EXPECT_EQ(age->months, 0);
+    EXPECT_EQ(age->weeks, 0);
 }
 
-TEST(Age, EmptySerialCountsFromYearZero) {
-    // Eleven NUL characters are not the blank serial: year 0, week 0, so month 0 of year 0,
-    // which is December of the year before year 0.
-    const QString nuls(11, QChar(0));
-    const double made = manufactureDateSeconds(nuls);
+// An unreadable serial (eleven NUL characters), a short one and the serials of other makers
+// hold no date; their age is unknown rather than counted from the year 0.
+TEST(Age, SerialsWithoutADateHaveNoAge) {
     const QDateTime now = utc(2026, 1, 1);
-    const Age age = ageFromSerial(nuls, now);
-    EXPECT_EQ(age.months, std::int32_t((double(now.toSecsSinceEpoch()) - made) / 86400 / 30));
-    EXPECT_GT(age.months, 24000);
-    // A letter for the year reads as year 0 as well; short serials read what is there.
-    EXPECT_EQ(manufactureDateSeconds(QStringLiteral("W8X00XXXXXX")), made);
-    EXPECT_EQ(manufactureDateSeconds(QStringLiteral("W")), made);
-    EXPECT_EQ(manufactureDateSeconds(QString()), made);
+    for (const QString& serial :
+         {QString(11, QChar(0)), QString(), QStringLiteral("W"), QStringLiteral("W88"),
+          QStringLiteral("W8X12XXXXXX"), QStringLiteral("W881XXXXXXX"),
+          QStringLiteral("W8800XXXXXX"), QStringLiteral("W8854XXXXXX"), QStringLiteral("PF0ABC12"),
+          QStringLiteral("C02QM3FSFVH8"), QStringLiteral("5CG1234XYZ")}) {
+        EXPECT_FALSE(serialHoldsDate(serial)) << qPrintable(serial);
+        EXPECT_FALSE(ageFromSerial(serial, now)) << qPrintable(serial);
+    }
+    EXPECT_TRUE(serialHoldsDate(QStringLiteral("W8801XXXXXX")));
+    EXPECT_TRUE(serialHoldsDate(QStringLiteral("W8853")));
 }
 
 TEST(Serial, ElevenCharactersOfThePipeline) {
@@ -161,6 +166,10 @@ TEST(Serial, ACustomSerialReplacesTheHardwareOne) {
     EXPECT_EQ(readers.UNIVERSAL_ageInMonths(std::nullopt, now), 1);
     EXPECT_EQ(readers.UNIVERSAL_ageInWeeks(std::nullopt, now), 6);
     EXPECT_EQ(readers.UNIVERSAL_ageInMonths(QString(11, QLatin1Char(' ')), now), 0);
+    EXPECT_EQ(readers.UNIVERSAL_ageInWeeks(QStringLiteral("W8812XXXXXX"), now), 6);
+    // A hardware serial that nobody may read is no date; a typed one still counts.
+    tools->setShellOutput(kSerialCommand, "");
+    EXPECT_EQ(readers.UNIVERSAL_ageInMonths(std::nullopt, now), std::nullopt);
     EXPECT_EQ(readers.UNIVERSAL_ageInWeeks(QStringLiteral("W8812XXXXXX"), now), 6);
 }
 

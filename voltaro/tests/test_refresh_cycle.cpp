@@ -180,7 +180,7 @@ TEST_F(RefreshCycle, ACustomCapacityOfLettersIsZeroAndShowsNoPercentage) {
     ASSERT_TRUE(controller().awakeFromNib(window));
     ASSERT_TRUE(waitForWorkers());
     clock.advance(1);
-    EXPECT_EQ(window.shown.back().capacityOriginal, QStringLiteral("0 mAh"));
+    EXPECT_EQ(window.shown.back().capacityOriginal, QString());
     EXPECT_EQ(window.shown.back().capacityPercent, QString());
     EXPECT_EQ(window.loadedSheet.customCapacityText, QStringLiteral("lots"));
     EXPECT_TRUE(window.loadedSheet.customCapacityChecked);
@@ -268,6 +268,22 @@ TEST_F(RefreshCycle, TheHistoryButtonSavesTheShownCapacity) {
               (SavedData{clock.currentDate().toLocalTime().toString(QStringLiteral("yyyy-MM-dd")),
                          QStringLiteral("88 % (4400 mAh)")}));
     EXPECT_EQ(records[0], records[1]);
+}
+
+TEST_F(RefreshCycle, NoEntryWithoutACapacityPercentage) {
+    tools->setShellOutput(kIntelCapacityCommand, "");
+    tools->hold(1);
+    ASSERT_TRUE(controller().awakeFromNib(window));
+    QTemporaryDir data;
+    Voltaro_AppDelegate delegate(alerts, data.path());
+    EXPECT_FALSE(controller().savedData_saveData(delegate)) << "the start values are no reading";
+    tools->release(1);
+    ASSERT_TRUE(waitForWorkers());
+    clock.advance(1);
+    EXPECT_EQ(window.shown.back().capacityOriginal, QString()) << "no design capacity found";
+    EXPECT_FALSE(controller().savedData_saveData(delegate));
+    EXPECT_TRUE(delegate.managedObjectContext().records().empty());
+    EXPECT_EQ(alerts.beeps, 2);
 }
 
 } // namespace
