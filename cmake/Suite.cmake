@@ -62,3 +62,32 @@ function(suite_add_program name)
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/notebook-suite/${P_RESOURCES})
     endif()
 endfunction()
+
+# suite_add_gui_e2e_test(NAME <name> SCRIPT <file.py> PROGRAM <target> [TRAY] [NOTIFICATIONS]
+#                        [ENV <k=v>...] [TIMEOUT <seconds>])
+# An end-to-end test of a windowed program: the Python script runs inside a private desktop
+# session (tests/gui/gui_session.py: Xvfb, session and accessibility buses, optionally a tray
+# host and a notification recorder) and drives the program, whose path it reads from
+# GUI_TEST_PROGRAM, through the accessibility tree (tests/gui/guitest.py).
+function(suite_add_gui_e2e_test)
+    cmake_parse_arguments(T "TRAY;NOTIFICATIONS" "NAME;SCRIPT;PROGRAM;TIMEOUT" "ENV" ${ARGN})
+    # Debian's accessibility bindings live in the system Python, whatever python3 PATH finds.
+    find_program(SUITE_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+    set(session ${PROJECT_SOURCE_DIR}/tests/gui/gui_session.py)
+    set(options)
+    if(T_TRAY)
+        list(APPEND options --tray)
+    endif()
+    if(T_NOTIFICATIONS)
+        list(APPEND options --notifications)
+    endif()
+    get_filename_component(script ${T_SCRIPT} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    add_test(NAME ${T_NAME}
+             COMMAND ${SUITE_SYSTEM_PYTHON} ${session} ${options} --
+                     ${SUITE_SYSTEM_PYTHON} ${script})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "GUI_TEST_PROGRAM=$<TARGET_FILE:${T_PROGRAM}>;${T_ENV}")
+endfunction()
