@@ -13,6 +13,7 @@ import subprocess
 import time
 
 import pyatspi
+from gi.repository import Atspi
 
 DEFAULT_TIMEOUT = 20.0
 
@@ -141,6 +142,8 @@ class Widget:
         raise GuiTestError(f"{self!r} offers none of {names}; it offers {offered}")
 
     def press(self):
+        """Presses a button. Qt shows a press for a moment and drops a second press within that
+        moment, so wait for the effect of one press before the next."""
         self.do_action("Press", "press", "click", "Toggle", "toggle")
 
     @property
@@ -261,7 +264,11 @@ def launch(argv, env=None, timeout=DEFAULT_TIMEOUT, **popen_arguments):
         if process.poll() is not None:
             raise GuiTestError(f"{argv[0]} exited with status {process.returncode}")
         application = _application_of(process.pid)
-        return application if application is not None and application.childCount > 0 else None
+        if application is None:
+            return None
+        # A test reads names, states and children as they are now, never as first seen.
+        application.set_cache_mask(Atspi.Cache.NONE)
+        return application if application.childCount > 0 else None
 
     try:
         accessible = wait_until(ready, f"{os.path.basename(argv[0])} in the accessibility tree",
