@@ -25,7 +25,8 @@ struct HistoryPlot {
     /// The labels' format: days ("d MMM") for spans up to about a quarter, months ("MMM yyyy")
     /// up to three years, years ("yyyy") beyond.
     QString dateFormat;
-    /// At most 7 ticks, and never two closer than the labels' unit, so no label repeats.
+    /// At most 7 ticks (5 with month labels), never two closer than the labels' unit, so no
+    /// label repeats; day labels fall on whole days.
     int tickCount = 0;
     /// "Date", with the year or years when the labels show only days.
     QString dateTitle;

@@ -59,7 +59,7 @@ TEST_P(DateLabels, SuitTheSpanAndNeverRepeat) {
                                          last);
     EXPECT_EQ(plot.dateFormat, QString::fromLatin1(GetParam().format));
     EXPECT_GE(plot.tickCount, 2);
-    EXPECT_LE(plot.tickCount, 7);
+    EXPECT_LE(plot.tickCount, plot.dateFormat == QStringLiteral("MMM yyyy") ? 5 : 7);
     const QStringList labels = tickLabels(plot);
     EXPECT_EQ(std::set<QString>(labels.begin(), labels.end()).size(), std::size_t(labels.size()))
         << qPrintable(labels.join(QStringLiteral(", ")));
@@ -71,6 +71,17 @@ INSTANTIATE_TEST_SUITE_P(Spans, DateLabels,
                                            Span{120, "MMM yyyy"}, Span{400, "MMM yyyy"},
                                            Span{1000, "MMM yyyy"}, Span{1200, "yyyy"},
                                            Span{9000, "yyyy"}));
+
+TEST(HistoryPlot, DayTicksFallOnTheDaysOfThePoints) {
+    const HistoryPlot plot = plotHistory(
+        {entry("2026-12-03", "97 %"), entry("2026-12-05", "93 %"), entry("2026-12-08", "89 %")},
+        QDate(2026, 12, 8));
+    const qint64 step =
+        (plot.to.toMSecsSinceEpoch() - plot.from.toMSecsSinceEpoch()) / (plot.tickCount - 1);
+    EXPECT_EQ(step % (24 * 3600 * 1000), 0) << "whole days apart";
+    EXPECT_EQ(plot.from.time(), QTime(12, 0)) << "at noon, as the points are";
+    EXPECT_EQ(QDateTime::fromMSecsSinceEpoch(qint64(plot.points[0].x())).time(), QTime(12, 0));
+}
 
 TEST(HistoryPlot, DayLabelsTellTheYearInTheTitle) {
     EXPECT_EQ(plotHistory({entry("2026-03-05", "90 %")}, QDate(2026, 3, 6)).dateTitle,
