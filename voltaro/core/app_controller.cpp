@@ -229,10 +229,10 @@ void appController::runWorkerNow() {
     batteryGrepThread(*m_shared, workerSettings());
 }
 
-bool appController::waitForWorkers(std::chrono::milliseconds timeout) {
+bool appController::waitForWorkers(std::chrono::milliseconds timeout, int atMost) {
     std::unique_lock lock(m_shared->workersMutex);
     return m_shared->workersDone.wait_for(lock, timeout,
-                                          [&] { return m_shared->runningWorkers == 0; });
+                                          [&] { return m_shared->runningWorkers <= atMost; });
 }
 
 int appController::runningWorkers() const {

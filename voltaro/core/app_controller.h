@@ -119,8 +119,8 @@ public:
     static constexpr int kMaxRunningWorkers = 4;
     /// Runs one worker on the calling thread and waits for it.
     void runWorkerNow();
-    /// Waits until no worker is running; false on timeout.
-    bool waitForWorkers(std::chrono::milliseconds timeout);
+    /// Waits until no more than `atMost` workers are running; false on timeout.
+    bool waitForWorkers(std::chrono::milliseconds timeout, int atMost = 0);
     /// Workers started and not yet finished.
     int runningWorkers() const;
 

@@ -113,8 +113,7 @@ TEST_F(RefreshCycle, OverlappingWorkersAreSerialisedByTheLock) {
     ASSERT_TRUE(tools->waitForCalls(2));
     clock.advance(7); // a second worker while the first is still in its tool
     ASSERT_TRUE(tools->waitForCalls(3));
-    for (int i = 0; i < 1000 && controller().runningWorkers() > 1; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(controller().waitForWorkers(std::chrono::seconds(10), 1));
     EXPECT_EQ(controller().runningWorkers(), 1);
     // Whichever worker got call 2 has finished; the other is held.
     clock.advance(1);
