@@ -2,6 +2,7 @@
 #include "voltaro/core/battery_readers.h"
 #include "voltaro/core/leading_integer.h"
 #include "voltaro/tests/fake_tools.h"
+#include "voltaro/tests/fixtures.h"
 
 #include <QFile>
 
@@ -247,12 +248,25 @@ TEST(PowerReport, ReadersRunSystemProfilerDirectly) {
     EXPECT_EQ(readers.readStandardBatteryData_TIGER(), readingDictionaryDefaults());
 }
 
+// A whole report as the tool prints it, with the items and keys the reader passes over.
+TEST(PowerReport, AFullReportOnMains) {
+    const QByteArray report = fakes::fixture(QStringLiteral("power_report_on_mains.xml"));
+    const Dictionary reading = parsePowerReport(report, ReportDialect::Leopard);
+    EXPECT_TRUE(powerReportListsBattery(report));
+    EXPECT_EQ(number(reading, reading::kCurrentCharge), 4120);
+    EXPECT_EQ(number(reading, reading::kMaximumCharge), 5210);
+    EXPECT_EQ(number(reading, reading::kCurrentCapacity), 5210);
+    EXPECT_EQ(number(reading, reading::kLoadcycles), 147);
+    EXPECT_FALSE(flag(reading, reading::kCharging));
+    EXPECT_TRUE(flag(reading, reading::kChargerConnected));
+}
+
 // The real tools' output, where the captures folder is at hand.
 TEST(CapturedOutput, PowerReportOfAMacBookProOnMains) {
-    QFile file(QStringLiteral(VOLTARO_CAPTURES_DIR "/sp_power_xml_10.11_mbp_full_on_ac.xml"));
-    if (!file.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "no captures here";
-    const QByteArray report = file.readAll();
+    const auto captured = fakes::capture(QStringLiteral("sp_power_xml_10.11_mbp_full_on_ac.xml"));
+    if (!captured)
+        GTEST_SKIP() << fakes::kNoCaptures;
+    const QByteArray report = *captured;
     const Dictionary reading = parsePowerReport(report, ReportDialect::Leopard);
     EXPECT_TRUE(powerReportListsBattery(report));
     EXPECT_EQ(number(reading, reading::kCurrentCharge), 5841);

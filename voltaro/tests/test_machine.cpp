@@ -1,6 +1,7 @@
 #include "voltaro/core/app_controller.h"
 #include "voltaro/core/machine.h"
 #include "voltaro/tests/fake_tools.h"
+#include "voltaro/tests/fixtures.h"
 
 #include <QFile>
 #include <QProcess>
@@ -173,31 +174,49 @@ TEST(Serial, ACustomSerialReplacesTheHardwareOne) {
     EXPECT_EQ(readers.UNIVERSAL_ageInWeeks(QStringLiteral("W8812XXXXXX"), now), 6);
 }
 
-// The serial pipeline's awk and cut on the real tool's output, where the captures are at hand.
-TEST(CapturedOutput, SerialPipelineOnARealPlatformExpert) {
-    const QString capture =
-        QStringLiteral(VOLTARO_CAPTURES_DIR "/ioreg_c_IOPlatformExpertDevice_macbook2-1.txt");
-    if (!QFile::exists(capture))
-        GTEST_SKIP() << "no captures here";
+// The serial pipeline's awk and cut on a platform expert drawn as the tool draws it.
+QByteArray serialPipelineOn(const QString& path) {
     QString command = kSerialCommand;
     command.replace(QStringLiteral("/usr/sbin/ioreg -c 'IOPlatformExpertDevice'"),
-                    QStringLiteral("cat '%1'").arg(capture));
+                    QStringLiteral("cat '%1'").arg(path));
     QProcess shell;
     shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
-    ASSERT_TRUE(shell.waitForFinished());
-    EXPECT_EQ(shell.readAllStandardOutput().left(11), QByteArray("W87305UMYA8"));
+    EXPECT_TRUE(shell.waitForFinished());
+    return shell.readAllStandardOutput().left(kSerialBytes);
 }
 
-TEST(CapturedOutput, ProductNames) {
-    QFile file(QStringLiteral(VOLTARO_CAPTURES_DIR "/ioreg_l_grep_product-name.txt"));
-    if (!file.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "no captures here";
-    for (const QByteArray& line : file.readAll().split('\n')) {
+void expectIntelNotebooks(const QByteArray& productNameLines) {
+    for (const QByteArray& line : productNameLines.split('\n')) {
         if (line.isEmpty())
             continue;
         EXPECT_EQ(classifyComputerType(line.left(kProbeBytes)), family::kIntelNotebook)
             << line.constData();
     }
+}
+
+TEST(Serial, PipelineOnAPlatformExpert) {
+    EXPECT_EQ(serialPipelineOn(QStringLiteral(VOLTARO_FIXTURES_DIR "/ioreg_platform_expert.txt")),
+              QByteArray("W89221ABC7X"));
+}
+
+TEST(Probes, ProductNameLines) {
+    expectIntelNotebooks(fakes::fixture(QStringLiteral("product_names.txt")));
+}
+
+// The same on the real tool's output, where the captures are at hand.
+TEST(CapturedOutput, SerialPipelineOnARealPlatformExpert) {
+    const QString capture =
+        QStringLiteral(VOLTARO_CAPTURES_DIR "/ioreg_c_IOPlatformExpertDevice_macbook2-1.txt");
+    if (!QFile::exists(capture))
+        GTEST_SKIP() << fakes::kNoCaptures;
+    EXPECT_EQ(serialPipelineOn(capture), QByteArray("W87305UMYA8"));
+}
+
+TEST(CapturedOutput, ProductNames) {
+    const auto captured = fakes::capture(QStringLiteral("ioreg_l_grep_product-name.txt"));
+    if (!captured)
+        GTEST_SKIP() << fakes::kNoCaptures;
+    expectIntelNotebooks(*captured);
 }
 
 } // namespace
