@@ -1,11 +1,13 @@
 // Voltaro's windows under Xvfb, on the simulated battery.
 
+#include "platform/core/defaults.h"
 #include "platform/core/file_io.h"
 #include "voltaro/app/history_window.h"
 #include "voltaro/app/main_window.h"
 #include "voltaro/app/preferences_window.h"
 #include "voltaro/app/voltaro_application.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -125,6 +127,25 @@ TEST_F(Gui, HistoryEntriesAreTabledPlottedAndSavedAtQuit) {
     const auto records = decodeHistory(*saved);
     ASSERT_TRUE(records);
     EXPECT_EQ(records->size(), 1u);
+}
+
+TEST_F(Gui, AReadingWithoutAHealthIsNotAddedToTheHistory) {
+    {
+        platform::Defaults defaults(QStringLiteral("Voltaro"));
+        defaults.setString(QStringLiteral("none"), key::kCustomCapacity);
+    }
+    MainWindow& window = startSimulated();
+    EXPECT_EQ(window.valueFields()[4]->text(), QString()) << "no design capacity";
+    EXPECT_EQ(window.valueFields()[5]->text(), QString()) << "no health";
+    EXPECT_FALSE(window.saveDataButton()->isEnabled());
+    QAction* addEntry = nullptr;
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->text() == QStringLiteral("&Add Entry"))
+            addEntry = action;
+    ASSERT_NE(addEntry, nullptr);
+    addEntry->trigger();
+    EXPECT_TRUE(application->delegate().managedObjectContext().records().empty());
+    EXPECT_EQ(application->undoStack().count(), 0);
 }
 
 TEST_F(Gui, AnUnreadableHistoryIsMovedAsideAtStart) {
