@@ -45,7 +45,6 @@ public:
     QTableView* table() const { return m_table; }
     QLineSeries* series() const { return m_series; }
     QDateTimeAxis* dateAxis() const { return m_dateAxis; }
-    QChartView* chartView() const { return m_chartView; }
 
     /// Deletes the selected records.
     void deleteSelected();
