@@ -1,5 +1,7 @@
 #include "voltaro/app/history_window.h"
 
+#include "voltaro/core/history_plot.h"
+
 #include <QAction>
 #include <QChart>
 #include <QChartView>
@@ -97,38 +99,52 @@ void HistoryTableModel::reload() {
     endResetModel();
 }
 
+namespace {
+
+// The chart takes the series and the axes; the chart view that is handed the chart at
+// construction takes the chart. (A view made without one makes a default chart of its own and
+// only lets go of it when another is set, so it is given its chart at once.)
+QChart* makeChart(QLineSeries* series, QDateTimeAxis* dates) {
+    auto* chart = new QChart;
+    chart->legend()->hide();
+    chart->setTitle(QObject::tr("Capacity over time"));
+    chart->addSeries(series);
+    auto* percent = new QValueAxis;
+    percent->setRange(HistoryPlot::kPercentMinimum, HistoryPlot::kPercentMaximum);
+    percent->setTickCount(6);
+    percent->setLabelFormat(QStringLiteral("%d %%"));
+    percent->setTitleText(QObject::tr("Capacity"));
+    chart->addAxis(dates, Qt::AlignBottom);
+    chart->addAxis(percent, Qt::AlignLeft);
+    series->attachAxis(dates);
+    series->attachAxis(percent);
+    series->setPointsVisible(true);
+    return chart;
+}
+
+} // namespace
+
 HistoryWindow::HistoryWindow(HistoryContext& context, QUndoStack& undoStack, QWidget* parent)
     : QWidget(parent, Qt::Window), m_context(context), m_undoStack(undoStack),
-      m_model(new HistoryTableModel(context, this)), m_table(new QTableView),
-      m_chartView(new QChartView), m_series(new QLineSeries),
-      m_delete(new QPushButton(tr("Delete"))) {
+      m_model(new HistoryTableModel(context, this)), m_series(new QLineSeries),
+      m_dateAxis(new QDateTimeAxis), m_table(new QTableView(this)),
+      m_chartView(new QChartView(makeChart(m_series, m_dateAxis), this)),
+      m_delete(new QPushButton(tr("Delete"), this)) {
     setWindowTitle(tr("Voltaro History"));
     setObjectName(QStringLiteral("historyWindow"));
+    setAccessibleName(tr("Voltaro History"));
 
     m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->verticalHeader()->hide();
+    m_table->setAccessibleName(tr("History entries"));
+    m_delete->setAccessibleName(tr("Delete"));
 
-    auto* chart = new QChart;
-    chart->legend()->hide();
-    chart->setTitle(tr("Capacity over time"));
-    chart->addSeries(m_series);
-    auto* dates = new QDateTimeAxis;
-    dates->setFormat(QStringLiteral("yyyy-MM-dd"));
-    dates->setTitleText(tr("Date"));
-    auto* percent = new QValueAxis;
-    percent->setLabelFormat(QStringLiteral("%d %%"));
-    percent->setTitleText(tr("Capacity"));
-    chart->addAxis(dates, Qt::AlignBottom);
-    chart->addAxis(percent, Qt::AlignLeft);
-    m_series->attachAxis(dates);
-    m_series->attachAxis(percent);
-    m_series->setPointsVisible(true);
-    m_chartView->setChart(chart);
     m_chartView->setRenderHint(QPainter::Antialiasing);
-    m_chartView->setMinimumSize(360, 260);
+    m_chartView->setMinimumSize(420, 280);
+    m_chartView->setAccessibleName(tr("Capacity over time"));
 
     auto* left = new QWidget;
     auto* leftLayout = new QVBoxLayout(left);
@@ -183,38 +199,12 @@ void HistoryWindow::deleteSelected() {
 
 void HistoryWindow::reload() {
     m_model->reload();
-    QList<QPointF> points;
-    for (const SavedData& record : m_context.records()) {
-        const QDate date = QDate::fromString(record.date, QStringLiteral("yyyy-MM-dd"));
-        const auto percent = capacityPercentOf(record.capacity);
-        if (date.isValid() && percent)
-            points.append(QPointF(double(date.startOfDay().toMSecsSinceEpoch()), *percent));
-    }
-    m_series->replace(points);
-    const auto axes = m_chartView->chart()->axes();
-    auto* dates = static_cast<QDateTimeAxis*>(axes.value(0));
-    auto* percent = static_cast<QValueAxis*>(axes.value(1));
-    if (points.isEmpty()) {
-        dates->setRange(QDate::currentDate().addDays(-6).startOfDay(),
-                        QDate::currentDate().startOfDay());
-        dates->setTickCount(7);
-        percent->setRange(0, 100);
-        return;
-    }
-    double low = points.front().x(), high = low, top = 100, bottom = 0;
-    for (const QPointF& point : points) {
-        low = std::min(low, point.x());
-        high = std::max(high, point.x());
-        top = std::max(top, point.y());
-        bottom = std::min(bottom, point.y());
-    }
-    // A single day still gets a span to draw on.
-    constexpr double kDay = 86400000.0;
-    dates->setRange(QDateTime::fromMSecsSinceEpoch(qint64(low - kDay)),
-                    QDateTime::fromMSecsSinceEpoch(qint64(high + kDay)));
-    // One tick a day while the days are few, so that no date is labelled twice.
-    dates->setTickCount(int(std::clamp((high - low) / kDay + 3, 3.0, 7.0)));
-    percent->setRange(bottom, top);
+    const HistoryPlot plot = plotHistory(m_context.records(), QDate::currentDate());
+    m_series->replace(plot.points);
+    m_dateAxis->setRange(plot.from, plot.to);
+    m_dateAxis->setFormat(plot.dateFormat);
+    m_dateAxis->setTickCount(plot.tickCount);
+    m_dateAxis->setTitleText(plot.dateTitle);
 }
 
 } // namespace voltaro

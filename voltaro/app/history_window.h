@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QChartView;
+class QDateTimeAxis;
 class QLineSeries;
 class QPushButton;
 class QTableView;
@@ -34,7 +35,8 @@ private:
 void pushAddedRecord(QUndoStack& undoStack, HistoryContext& context);
 
 /// The history window: the records in a table beside a plot of the capacity percentage over
-/// time. Selected records can be deleted; deletions and additions can be undone.
+/// time (see `plotHistory`). Selected records can be deleted; deletions and additions can be
+/// undone. Every widget is a child of the window and goes with it.
 class HistoryWindow final : public QWidget {
 public:
     HistoryWindow(HistoryContext& context, QUndoStack& undoStack, QWidget* parent = nullptr);
@@ -42,6 +44,7 @@ public:
 
     QTableView* table() const { return m_table; }
     QLineSeries* series() const { return m_series; }
+    QDateTimeAxis* dateAxis() const { return m_dateAxis; }
 
     /// Deletes the selected records.
     void deleteSelected();
@@ -52,9 +55,10 @@ private:
     HistoryContext& m_context;
     QUndoStack& m_undoStack;
     HistoryTableModel* m_model;
+    QLineSeries* m_series;
+    QDateTimeAxis* m_dateAxis;
     QTableView* m_table;
     QChartView* m_chartView;
-    QLineSeries* m_series;
     QPushButton* m_delete;
 };
 

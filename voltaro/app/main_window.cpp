@@ -20,9 +20,10 @@ namespace voltaro {
 
 namespace {
 
-QLabel* valueLabel(const QString& objectName) {
+QLabel* valueLabel(const QString& objectName, const QString& caption) {
     auto* label = new QLabel;
     label->setObjectName(objectName);
+    label->setAccessibleName(caption);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setMinimumWidth(110);
     // Hidden until the first worker has finished.
@@ -34,10 +35,20 @@ QString withColon(const QString& text) {
     return text + QLatin1Char(':');
 }
 
+// A value is read out with its caption ("Design capacity: 5000 mAh"), as the window shows the
+// two side by side; the name follows the value.
+void showValue(QLabel* field, const QString& caption, const QString& value) {
+    field->setText(value);
+    const QString name = QStringLiteral("%1: %2").arg(caption, value);
+    if (field->accessibleName() != name)
+        field->setAccessibleName(name);
+}
+
 QDialog* makeAboutWindow(QWidget* parent) {
     auto* about = new QDialog(parent);
     about->setObjectName(QStringLiteral("aboutWindow"));
     about->setWindowTitle(QObject::tr("About Voltaro"));
+    about->setAccessibleName(QObject::tr("About Voltaro"));
     auto* layout = new QVBoxLayout(about);
     auto* text = new QLabel(
         QObject::tr(
@@ -46,6 +57,7 @@ QDialog* makeAboutWindow(QWidget* parent) {
     text->setOpenExternalLinks(true);
     layout->addWidget(text);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    buttons->button(QDialogButtonBox::Close)->setAccessibleName(QObject::tr("Close"));
     QObject::connect(buttons, &QDialogButtonBox::rejected, about, &QDialog::close);
     layout->addWidget(buttons);
     return about;
@@ -64,24 +76,28 @@ void centre(QWidget* window) {
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent),
-      m_charge_current_TextField(valueLabel(QStringLiteral("charge_current_TextField"))),
-      m_charge_maximum_TextField(valueLabel(QStringLiteral("charge_maximum_TextField"))),
-      m_chargeBar(new LevelIndicator), m_charge_indicatorPercent_TextField(valueLabel(
-                                           QStringLiteral("charge_indicatorPercent_TextField"))),
-      m_capacity_current_TextField(valueLabel(QStringLiteral("capacity_current_TextField"))),
-      m_capacity_original_TextField(valueLabel(QStringLiteral("capacity_original_TextField"))),
+    : QMainWindow(parent), m_charge_current_TextField(valueLabel(
+                               QStringLiteral("charge_current_TextField"), label::kChargeCurrent)),
+      m_charge_maximum_TextField(
+          valueLabel(QStringLiteral("charge_maximum_TextField"), label::kChargeMaximum)),
+      m_chargeBar(new LevelIndicator),
+      m_charge_indicatorPercent_TextField(
+          valueLabel(QStringLiteral("charge_indicatorPercent_TextField"), label::kChargePercent)),
+      m_capacity_current_TextField(
+          valueLabel(QStringLiteral("capacity_current_TextField"), label::kCapacityCurrent)),
+      m_capacity_original_TextField(
+          valueLabel(QStringLiteral("capacity_original_TextField"), label::kCapacityOriginal)),
       m_capacityBar(new LevelIndicator),
-      m_capacity_indicatorPercent_TextField(
-          valueLabel(QStringLiteral("capacity_indicatorPercent_TextField"))),
-      m_additionalInfo_batteryLoadcycles_TextField(
-          valueLabel(QStringLiteral("additionalInfo_batteryLoadcycles_TextField"))),
+      m_capacity_indicatorPercent_TextField(valueLabel(
+          QStringLiteral("capacity_indicatorPercent_TextField"), label::kCapacityPercent)),
+      m_additionalInfo_batteryLoadcycles_TextField(valueLabel(
+          QStringLiteral("additionalInfo_batteryLoadcycles_TextField"), label::kLoadcycles)),
       m_additionalInfo_ageOfYourMac_TextField(
-          valueLabel(QStringLiteral("additionalInfo_ageOfYourMac_TextField"))),
-      m_additionalInfo_chargerConnected_TextField(
-          valueLabel(QStringLiteral("additionalInfo_chargerConnected_TextField"))),
-      m_additionalInfo_batteryCharging_TextField(
-          valueLabel(QStringLiteral("additionalInfo_batteryCharging_TextField"))),
+          valueLabel(QStringLiteral("additionalInfo_ageOfYourMac_TextField"), label::kAge)),
+      m_additionalInfo_chargerConnected_TextField(valueLabel(
+          QStringLiteral("additionalInfo_chargerConnected_TextField"), label::kChargerConnected)),
+      m_additionalInfo_batteryCharging_TextField(valueLabel(
+          QStringLiteral("additionalInfo_batteryCharging_TextField"), label::kBatteryCharging)),
       m_archTextField(new QLabel), m_saveData(new QPushButton(tr("Add to History"))),
       m_history(new QPushButton(tr("History…"))),
       m_preferences(new QPushButton(tr("Preferences…"))),
@@ -89,8 +105,14 @@ MainWindow::MainWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Voltaro"));
     setObjectName(QStringLiteral("mainWindow"));
     m_archTextField->setObjectName(QStringLiteral("archTextField"));
+    m_archTextField->setAccessibleName(label::kArchitecture);
     m_chargeBar->setObjectName(QStringLiteral("charge_indicatorLevelBar_LevelIndicator"));
+    m_chargeBar->setAccessibleName(tr("Charge level bar"));
     m_capacityBar->setObjectName(QStringLiteral("capacity_indicatorLevelBar_LevelIndicator"));
+    m_capacityBar->setAccessibleName(tr("Capacity level bar"));
+    m_saveData->setAccessibleName(tr("Add to History"));
+    m_history->setAccessibleName(tr("History"));
+    m_preferences->setAccessibleName(tr("Preferences"));
 
     auto* charge = new QGroupBox(tr("Charge"));
     auto* chargeForm = new QFormLayout(charge);
@@ -154,7 +176,7 @@ void MainWindow::centerWindows() {
 }
 
 void MainWindow::setArchitecture(const QString& text) {
-    m_archTextField->setText(text);
+    showValue(m_archTextField, label::kArchitecture, text);
 }
 
 void MainWindow::showBatteryFields(const BatteryFields& fields) {
@@ -163,18 +185,22 @@ void MainWindow::showBatteryFields(const BatteryFields& fields) {
         for (QLabel* label : labels)
             label->setVisible(true);
     }
-    m_charge_current_TextField->setText(fields.chargeCurrent);
-    m_charge_maximum_TextField->setText(fields.chargeMaximum);
-    m_capacity_current_TextField->setText(fields.capacityCurrent);
-    m_capacity_original_TextField->setText(fields.capacityOriginal);
-    m_additionalInfo_batteryLoadcycles_TextField->setText(fields.loadcycles);
-    m_additionalInfo_ageOfYourMac_TextField->setText(fields.age);
+    showValue(m_charge_current_TextField, label::kChargeCurrent, fields.chargeCurrent);
+    showValue(m_charge_maximum_TextField, label::kChargeMaximum, fields.chargeMaximum);
+    showValue(m_capacity_current_TextField, label::kCapacityCurrent, fields.capacityCurrent);
+    showValue(m_capacity_original_TextField, label::kCapacityOriginal, fields.capacityOriginal);
+    showValue(m_additionalInfo_batteryLoadcycles_TextField, label::kLoadcycles, fields.loadcycles);
+    showValue(m_additionalInfo_ageOfYourMac_TextField, label::kAge, fields.age);
     m_chargeBar->setLevel(fields.chargeBar);
-    m_charge_indicatorPercent_TextField->setText(fields.chargePercent);
+    showValue(m_charge_indicatorPercent_TextField, label::kChargePercent, fields.chargePercent);
     m_capacityBar->setLevel(fields.capacityBar);
-    m_capacity_indicatorPercent_TextField->setText(fields.capacityPercent);
-    m_additionalInfo_chargerConnected_TextField->setText(fields.chargerConnected);
-    m_additionalInfo_batteryCharging_TextField->setText(fields.batteryCharging);
+    showValue(m_capacity_indicatorPercent_TextField, label::kCapacityPercent,
+              fields.capacityPercent);
+    showValue(m_additionalInfo_chargerConnected_TextField, label::kChargerConnected,
+              fields.chargerConnected);
+    showValue(m_additionalInfo_batteryCharging_TextField, label::kBatteryCharging,
+              fields.batteryCharging);
+    m_saveData->setEnabled(isSavableReading(fields));
 }
 
 QList<QLabel*> MainWindow::valueFields() const {

@@ -23,6 +23,14 @@ PreferencesWindow::PreferencesWindow(QWidget* parent)
     setWindowTitle(tr("Voltaro Preferences"));
     setWindowModality(Qt::WindowModal);
     setObjectName(QStringLiteral("preferencesWindow"));
+    setAccessibleName(tr("Voltaro Preferences"));
+    m_useUnifiedLook->setAccessibleName(tr("Textured window background"));
+    m_customCapacityButton->setAccessibleName(tr("Custom design capacity"));
+    m_customCapacityField->setAccessibleName(tr("Design capacity (mAh)"));
+    m_customSerialButton->setAccessibleName(tr("Custom serial number"));
+    m_customSerialField->setAccessibleName(tr("Serial number"));
+    m_homepage->setAccessibleName(tr("Homepage"));
+    m_donate->setAccessibleName(tr("Donate"));
 
     m_customCapacityField->setEnabled(false);
     m_customSerialField->setEnabled(false);
@@ -42,6 +50,8 @@ PreferencesWindow::PreferencesWindow(QWidget* parent)
     links->addStretch();
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Save)->setAccessibleName(tr("Save"));
+    buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(tr("Cancel"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_useUnifiedLook);

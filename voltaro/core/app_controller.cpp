@@ -86,18 +86,23 @@ QString ToolReaders::UNIVERSAL_getSerial() const {
     return QString::fromLatin1(serial);
 }
 
-Age ToolReaders::age(const std::optional<QString>& customSerial, const QDateTime& now) const {
+std::optional<Age> ToolReaders::age(const std::optional<QString>& customSerial,
+                                    const QDateTime& now) const {
     return ageFromSerial(customSerial ? *customSerial : UNIVERSAL_getSerial(), now);
 }
 
-std::int32_t ToolReaders::UNIVERSAL_ageInMonths(const std::optional<QString>& customSerial,
-                                                const QDateTime& now) const {
-    return age(customSerial, now).months;
+std::optional<std::int32_t>
+ToolReaders::UNIVERSAL_ageInMonths(const std::optional<QString>& customSerial,
+                                   const QDateTime& now) const {
+    const auto found = age(customSerial, now);
+    return found ? std::optional(found->months) : std::nullopt;
 }
 
-std::int32_t ToolReaders::UNIVERSAL_ageInWeeks(const std::optional<QString>& customSerial,
-                                               const QDateTime& now) const {
-    return age(customSerial, now).weeks;
+std::optional<std::int32_t>
+ToolReaders::UNIVERSAL_ageInWeeks(const std::optional<QString>& customSerial,
+                                  const QDateTime& now) const {
+    const auto found = age(customSerial, now);
+    return found ? std::optional(found->weeks) : std::nullopt;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -224,10 +229,10 @@ void appController::runWorkerNow() {
     batteryGrepThread(*m_shared, workerSettings());
 }
 
-bool appController::waitForWorkers(std::chrono::milliseconds timeout) {
+bool appController::waitForWorkers(std::chrono::milliseconds timeout, int atMost) {
     std::unique_lock lock(m_shared->workersMutex);
     return m_shared->workersDone.wait_for(lock, timeout,
-                                          [&] { return m_shared->runningWorkers == 0; });
+                                          [&] { return m_shared->runningWorkers <= atMost; });
 }
 
 int appController::runningWorkers() const {
@@ -283,11 +288,17 @@ void appController::preferences_savePreferences(const PreferencesSheet& sheet) {
     batteryGrepThreadTimer();
 }
 
-void appController::savedData_saveData(Voltaro_AppDelegate& delegate) {
+bool appController::savedData_saveData(Voltaro_AppDelegate& delegate) {
+    if (!isSavableReading(m_shownFields)) {
+        platform::log(QStringLiteral("no capacity percentage to add to the history yet"));
+        m_alerts.beep();
+        return false;
+    }
     const QString date = m_clock.currentDate().toLocalTime().toString(QStringLiteral("yyyy-MM-dd"));
     delegate.managedObjectContext().insert(
         {date, QStringLiteral("%1 (%2)").arg(m_shownFields.capacityPercent,
                                              m_shownFields.capacityCurrent)});
+    return true;
 }
 
 } // namespace voltaro

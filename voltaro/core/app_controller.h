@@ -48,16 +48,17 @@ public:
 
     /// The hardware serial: 11 characters, NUL where the pipeline printed nothing.
     QString UNIVERSAL_getSerial() const;
-    /// The age from `customSerial` when it holds text, else from the hardware serial.
-    std::int32_t UNIVERSAL_ageInMonths(const std::optional<QString>& customSerial,
-                                       const QDateTime& now) const;
-    std::int32_t UNIVERSAL_ageInWeeks(const std::optional<QString>& customSerial,
-                                      const QDateTime& now) const;
+    /// The age from `customSerial` when it holds text, else from the hardware serial; unknown
+    /// when that serial holds no date.
+    std::optional<std::int32_t> UNIVERSAL_ageInMonths(const std::optional<QString>& customSerial,
+                                                      const QDateTime& now) const;
+    std::optional<std::int32_t> UNIVERSAL_ageInWeeks(const std::optional<QString>& customSerial,
+                                                     const QDateTime& now) const;
 
 private:
     platform::Dictionary readPowerReport(ReportDialect dialect) const;
     QString probe(const QString& commandLine) const;
-    Age age(const std::optional<QString>& customSerial, const QDateTime& now) const;
+    std::optional<Age> age(const std::optional<QString>& customSerial, const QDateTime& now) const;
 
     std::shared_ptr<SystemTools> m_tools;
     double m_appKitVersionNumber;
@@ -118,8 +119,8 @@ public:
     static constexpr int kMaxRunningWorkers = 4;
     /// Runs one worker on the calling thread and waits for it.
     void runWorkerNow();
-    /// Waits until no worker is running; false on timeout.
-    bool waitForWorkers(std::chrono::milliseconds timeout);
+    /// Waits until no more than `atMost` workers are running; false on timeout.
+    bool waitForWorkers(std::chrono::milliseconds timeout, int atMost = 0);
     /// Workers started and not yet finished.
     int runningWorkers() const;
 
@@ -132,7 +133,9 @@ public:
     void preferences_savePreferences(const PreferencesSheet& sheet);
 
     /// The history button: adds today's entry with the capacity texts the window shows.
-    void savedData_saveData(Voltaro_AppDelegate& delegate);
+    /// Before the first reading, or without a capacity percentage, it adds nothing, beeps and
+    /// answers false.
+    bool savedData_saveData(Voltaro_AppDelegate& delegate);
 
 private:
     struct Shared;

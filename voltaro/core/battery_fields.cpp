@@ -1,19 +1,22 @@
 #include "voltaro/core/battery_fields.h"
 
-#include <limits>
+#include <algorithm>
 
 namespace voltaro {
 
 QString percentText(std::int32_t current, std::int32_t maximum) {
-    if (maximum == 0)
+    if (maximum <= 0)
         return {};
-    // The product wraps as 32-bit arithmetic does; the one quotient that overflows is kept.
+    // The product wraps as 32-bit arithmetic does.
     const auto product = std::int32_t(std::uint32_t(current) * 100u);
-    const std::int32_t minimum = std::numeric_limits<std::int32_t>::min();
-    std::int32_t percent = product == minimum && maximum == -1 ? minimum : product / maximum;
-    if (percent > 100)
-        percent = 100;
+    const std::int32_t percent = std::min(product / maximum, 100);
+    if (percent < 0)
+        return {};
     return QStringLiteral("%1 %").arg(percent);
+}
+
+bool isSavableReading(const BatteryFields& fields) {
+    return fields.revealed && !fields.capacityPercent.isEmpty();
 }
 
 LevelBar levelBar(std::int32_t current, std::int32_t maximum) {
@@ -33,17 +36,20 @@ BatteryFields fieldsFromRecord(const batteryDataClass& record, bool revealed,
     fields.chargeCurrent = mAh(record.chargeCurrent());
     fields.chargeMaximum = mAh(record.chargeMaximum());
     fields.capacityCurrent = mAh(record.capacityCurrent());
-    fields.capacityOriginal = mAh(record.capacityMaximum());
+    // The readers' -1 (nothing found) and a typed capacity of 0 are no capacity to show.
+    if (record.capacityMaximum() > 0)
+        fields.capacityOriginal = mAh(record.capacityMaximum());
     fields.loadcycles = QString::number(record.additionalLoadcycles());
+    const auto weeks = record.additionalAgeInWeeks();
+    const auto months = record.additionalAgeInMonths();
     // Exactly 8 weeks still shows in weeks.
-    if (record.additionalAgeInWeeks() > 8)
-        fields.age = QStringLiteral("%1 %2")
-                         .arg(record.additionalAgeInMonths())
-                         .arg(strings.text(QStringLiteral("Months")));
+    if (!weeks || !months)
+        fields.age = strings.text(QStringLiteral("Unknown"));
+    else if (*weeks > 8)
+        fields.age =
+            QStringLiteral("%1 %2").arg(*months).arg(strings.text(QStringLiteral("Months")));
     else
-        fields.age = QStringLiteral("%1 %2")
-                         .arg(record.additionalAgeInWeeks())
-                         .arg(strings.text(QStringLiteral("Weeks")));
+        fields.age = QStringLiteral("%1 %2").arg(*weeks).arg(strings.text(QStringLiteral("Weeks")));
     fields.chargeBar = levelBar(record.chargeCurrent(), record.chargeMaximum());
     fields.chargePercent = percentText(record.chargeCurrent(), record.chargeMaximum());
     fields.capacityBar = levelBar(record.capacityCurrent(), record.capacityMaximum());

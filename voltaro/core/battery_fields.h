@@ -27,12 +27,12 @@ struct BatteryFields {
     bool revealed = false;
     QString chargeCurrent;    ///< "%d mAh"
     QString chargeMaximum;    ///< "%d mAh"
-    QString chargePercent;    ///< "%i %", empty when the maximum is 0
+    QString chargePercent;    ///< "%i %", empty when there is no valid percentage
     QString capacityCurrent;  ///< "%d mAh"
-    QString capacityOriginal; ///< "%d mAh"
-    QString capacityPercent;  ///< "%i %", empty when the design capacity is 0
+    QString capacityOriginal; ///< "%d mAh", empty when no design capacity was found
+    QString capacityPercent;  ///< "%i %", empty when there is no valid percentage
     QString loadcycles;       ///< "%d"
-    QString age;              ///< "%d Months" or "%d Weeks"
+    QString age;              ///< "%d Months", "%d Weeks" or "Unknown"
     QString chargerConnected; ///< "Yes" or "No"
     QString batteryCharging;  ///< "Yes" or "No"
     LevelBar chargeBar;
@@ -41,9 +41,14 @@ struct BatteryFields {
 };
 
 /// The percentage of `current` against `maximum`: (current × 100) ÷ maximum in signed 32-bit
-/// arithmetic, truncated toward zero, at most 100, as "%i %". A maximum of 0 has no
-/// percentage and gives the empty text.
+/// arithmetic, truncated toward zero, at most 100, as "%i %". A maximum of 0 or less (none
+/// found, or the reader's -1 for "not found") has no percentage, nor has a quotient below 0;
+/// both give the empty text.
 QString percentText(std::int32_t current, std::int32_t maximum);
+
+/// Whether the fields hold a reading worth keeping in the history: a real one (after the first
+/// worker) with a capacity percentage.
+bool isSavableReading(const BatteryFields& fields);
 
 /// The bar of `current` against `maximum`: warning at 70 %, critical at 30 % of the maximum.
 LevelBar levelBar(std::int32_t current, std::int32_t maximum);

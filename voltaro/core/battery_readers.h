@@ -30,7 +30,7 @@ inline const QString kSystemProfilerProgram = QStringLiteral("/usr/sbin/system_p
 inline const QStringList kPowerReportArguments = {QStringLiteral("SPPowerDataType"),
                                                   QStringLiteral("-xml")};
 
-/// The design-capacity pipelines and their byte limit.
+/// The design-capacity pipelines and the bytes read of their output.
 inline const QString kIntelCapacityCommand =
     QStringLiteral("/usr/sbin/ioreg -l | grep DesignCapacity | cut -d = -f2");
 inline const QString kPpcCapacityCommandNewer = QStringLiteral(
@@ -39,7 +39,9 @@ inline const QString kPpcCapacityCommandNewer = QStringLiteral(
 inline const QString kPpcCapacityCommandOlder = QStringLiteral(
     "/usr/sbin/ioreg -p IODeviceTree -n \"battery\" -w 0 | grep IOBatteryInfo | cut -d, -f7 | "
     "cut -d= -f2 | cut -d} -f1");
-inline constexpr int kCapacityBytes = 5;
+/// Room for the blank that `cut` leaves, a sign, every digit of a 32-bit number and the line's
+/// end, so that large and paired batteries keep their whole design capacity.
+inline constexpr int kCapacityBytes = 16;
 
 /// The first AppKit version of Mac OS X 10.5. Our Linux stand-ins speak the newer dialect, so
 /// the program takes this as its own version number.

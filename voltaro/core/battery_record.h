@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace voltaro {
 
@@ -18,10 +19,15 @@ public:
     void setCapacityMaximum(std::int32_t value) { m_capacityMaximum = value; }
     std::int32_t additionalLoadcycles() const { return m_additionalLoadcycles; }
     void setAdditionalLoadcycles(std::int32_t value) { m_additionalLoadcycles = value; }
-    std::int32_t additionalAgeInWeeks() const { return m_additionalAgeInWeeks; }
-    void setAdditionalAgeInWeeks(std::int32_t value) { m_additionalAgeInWeeks = value; }
-    std::int32_t additionalAgeInMonths() const { return m_additionalAgeInMonths; }
-    void setAdditionalAgeInMonths(std::int32_t value) { m_additionalAgeInMonths = value; }
+    /// The computer's age; unknown when its serial holds no date.
+    std::optional<std::int32_t> additionalAgeInWeeks() const { return m_additionalAgeInWeeks; }
+    void setAdditionalAgeInWeeks(std::optional<std::int32_t> value) {
+        m_additionalAgeInWeeks = value;
+    }
+    std::optional<std::int32_t> additionalAgeInMonths() const { return m_additionalAgeInMonths; }
+    void setAdditionalAgeInMonths(std::optional<std::int32_t> value) {
+        m_additionalAgeInMonths = value;
+    }
     bool additionalChargerConnected() const { return m_additionalChargerConnected; }
     void setAdditionalChargerConnected(bool value) { m_additionalChargerConnected = value; }
     bool additionalBatteryCharging() const { return m_additionalBatteryCharging; }
@@ -36,8 +42,8 @@ private:
     std::int32_t m_capacityCurrent = 2;
     std::int32_t m_capacityMaximum = 2;
     std::int32_t m_additionalLoadcycles = 2;
-    std::int32_t m_additionalAgeInWeeks = 2;
-    std::int32_t m_additionalAgeInMonths = 2;
+    std::optional<std::int32_t> m_additionalAgeInWeeks = 2;
+    std::optional<std::int32_t> m_additionalAgeInMonths = 2;
     bool m_additionalChargerConnected = false;
     bool m_additionalBatteryCharging = false;
     bool m_hasRecievedRealBatteryData = false;

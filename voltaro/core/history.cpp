@@ -30,7 +30,8 @@ QByteArray encodeHistory(const std::vector<SavedData>& records) {
     return bytes ? *bytes : QByteArray();
 }
 
-platform::Expected<std::vector<SavedData>> decodeHistory(const QByteArray& bytes) {
+platform::Expected<std::vector<SavedData>> decodeHistory(const QByteArray& bytes,
+                                                         QStringList* skipped) {
     auto root = platform::readPropertyList(bytes);
     if (!root)
         return platform::Error{root.error()};
@@ -38,13 +39,17 @@ platform::Expected<std::vector<SavedData>> decodeHistory(const QByteArray& bytes
     if (!array)
         return platform::Error{QStringLiteral("the file holds no \"SavedData\" list")};
     std::vector<SavedData> records;
+    qsizetype number = 0;
     for (const platform::Value& item : *array) {
+        ++number;
         const platform::Value date = item[kDate];
         const platform::Value capacity = item[kCapacity];
         if (date.type() != platform::Value::Type::String ||
-            capacity.type() != platform::Value::Type::String)
-            return platform::Error{QStringLiteral("record %1 lacks its date or capacity text")
-                                       .arg(records.size() + 1)};
+            capacity.type() != platform::Value::Type::String) {
+            if (skipped)
+                *skipped << QStringLiteral("record %1 lacks its date or capacity text").arg(number);
+            continue;
+        }
         records.push_back({date.toString(), capacity.toString()});
     }
     return records;
@@ -81,6 +86,14 @@ platform::Expected<void> HistoryContext::save() {
         return {};
     if (m_storePath.isEmpty())
         return platform::Error{QStringLiteral("the history has no store to save to")};
+    if (m_keepOriginalAside && QFileInfo::exists(m_storePath)) {
+        auto aside = platform::moveAside(m_storePath);
+        if (!aside)
+            return platform::Error{
+                QStringLiteral("the original history could not be kept: %1").arg(aside.error())};
+        platform::log(QStringLiteral("the original history is kept as %1").arg(*aside));
+        m_keepOriginalAside = false;
+    }
     auto written = platform::writeFileAtomically(m_storePath, encodeHistory(m_records));
     if (!written)
         return written;
@@ -115,11 +128,15 @@ HistoryContext& Voltaro_AppDelegate::managedObjectContext() {
     if (!QFileInfo::exists(path))
         return *m_context;
     auto bytes = platform::readFile(path);
+    QStringList skipped;
     auto records = bytes
-                       ? decodeHistory(*bytes)
+                       ? decodeHistory(*bytes, &skipped)
                        : platform::Expected<std::vector<SavedData>>(platform::Error{bytes.error()});
     if (records) {
+        for (const QString& line : skipped)
+            platform::log(QStringLiteral("history %1: %2 and is left out").arg(path, line));
         m_context->m_records = std::move(records).value();
+        m_context->m_keepOriginalAside = !skipped.isEmpty();
         return *m_context;
     }
     // Keep the unreadable file, out of the way of the next save.

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -23,8 +24,11 @@ struct SavedData {
 /// The history's file format: an XML property list, a dictionary whose key "SavedData" holds an
 /// array of dictionaries with the text attributes "date" and "capacity".
 QByteArray encodeHistory(const std::vector<SavedData>& records);
-/// Fails for anything but that shape: every record needs both attributes as text.
-platform::Expected<std::vector<SavedData>> decodeHistory(const QByteArray& bytes);
+/// Fails when the file is no property list or holds no "SavedData" list. A record without both
+/// attributes as text is left out, and a line saying why goes to `skipped`, so that one bad
+/// record does not cost the others.
+platform::Expected<std::vector<SavedData>> decodeHistory(const QByteArray& bytes,
+                                                         QStringList* skipped = nullptr);
 
 /// The records in memory and the store file behind them. Changes stay in memory until `save`,
 /// which replaces the file atomically.
@@ -40,6 +44,9 @@ public:
     void removeAt(std::size_t row);
     bool hasChanges() const { return m_changed; }
 
+    /// Writes the records over the store. When the store held records that could not be read,
+    /// the original file is first kept aside ("<store>.unreadable-…"), once, so that saving
+    /// never loses what the user had; if that fails, nothing is written.
     platform::Expected<void> save();
 
     /// Called after every change of the records, so that views can follow.
@@ -52,6 +59,7 @@ private:
     QString m_storePath;
     std::vector<SavedData> m_records;
     bool m_changed = false;
+    bool m_keepOriginalAside = false;
 };
 
 /// The application delegate: owns the history store and the quit decision.

@@ -120,9 +120,22 @@ double manufactureDateSeconds(const QString& serial) {
     return double(daysFromCivil(carriedYear, carriedMonth, 1)) * 86400.0 + kEstOffsetSeconds;
 }
 
-Age ageFromSerial(const QString& serial, const QDateTime& now) {
+bool serialHoldsDate(const QString& serial) {
+    const auto isDigit = [&](qsizetype position) {
+        return position < serial.size() && serial[position] >= QLatin1Char('0') &&
+               serial[position] <= QLatin1Char('9');
+    };
+    if (!isDigit(2) || !isDigit(3) || !isDigit(4))
+        return false;
+    const int week = leadingInteger(serial.mid(3, 2));
+    return week >= 1 && week <= 53;
+}
+
+std::optional<Age> ageFromSerial(const QString& serial, const QDateTime& now) {
     if (serial == QString(11, QLatin1Char(' ')))
-        return {};
+        return Age{};
+    if (!serialHoldsDate(serial))
+        return std::nullopt;
     const double interval =
         double(now.toMSecsSinceEpoch()) / 1000.0 - manufactureDateSeconds(serial);
     Age age;

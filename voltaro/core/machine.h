@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace voltaro {
 
@@ -55,14 +56,20 @@ QString architectureLabel(const QString& family, const QString& processorArchite
 /// names no vendor.
 QString processorArchitectureLabel(QByteArrayView cpuinfo, const QString& fallbackArchitecture);
 
+/// Whether a serial holds a date of manufacture: a year digit at position 2 and a week of the
+/// year, 01 to 53, at positions 3-4. Serials of other makers, and an unreadable serial (eleven
+/// NUL characters), hold none.
+bool serialHoldsDate(const QString& serial);
+
 /// The computer's age from an 11-character serial: the year digit at position 2, the week at
-/// positions 3-4, month = week / 4 (carried into the neighbouring years when it is 0, 13 or
-/// beyond), day 1 at 00:00 EST (UTC-5). Exactly eleven blanks give 0. Months are 30 days.
+/// positions 3-4, month = week / 4 (carried into the neighbouring years when it is 0 or 13), day 1
+/// at 00:00 EST (UTC-5). Exactly eleven blanks give 0. Months are 30 days. Unknown when the
+/// serial holds no date, rather than an age counted from the year 0.
 struct Age {
     std::int32_t weeks = 0;
     std::int32_t months = 0;
 };
-Age ageFromSerial(const QString& serial, const QDateTime& now);
+std::optional<Age> ageFromSerial(const QString& serial, const QDateTime& now);
 
 /// The manufacture date that `ageFromSerial` counts from, in seconds since 1970 (UTC).
 double manufactureDateSeconds(const QString& serial);

@@ -13,21 +13,21 @@ TEST(Percentage, TruncatedAndCappedAtOneHundred) {
     EXPECT_EQ(percentText(4000, 4400), QStringLiteral("90 %"));
     EXPECT_EQ(percentText(4500, 4400), QStringLiteral("100 %"));
     EXPECT_EQ(percentText(4400, 5000), QStringLiteral("88 %"));
-    EXPECT_EQ(percentText(4400, -1), QStringLiteral("-440000 %")) << "design capacity not found";
     EXPECT_EQ(percentText(4400, 1), QStringLiteral("100 %")) << "shell could not start";
-    EXPECT_EQ(percentText(-5, 100), QStringLiteral("-5 %"));
+    EXPECT_EQ(percentText(0, 4400), QStringLiteral("0 %"));
 }
 
-TEST(Percentage, AMaximumOfZeroShowsNothing) {
+// No maximum, the readers' -1 for a design capacity not found, and negative quotients have no
+// valid percentage.
+TEST(Percentage, NoValidPercentageShowsNothing) {
     EXPECT_EQ(percentText(4000, 0), QString());
     EXPECT_EQ(percentText(0, 0), QString());
-}
-
-TEST(Percentage, ThirtyTwoBitArithmeticNeverTraps) {
-    // current × 100 wraps as 32-bit arithmetic does.
-    EXPECT_EQ(percentText(2147483647, 1), QStringLiteral("-100 %"));
-    EXPECT_EQ(percentText(-2147483647 - 1, -1), QStringLiteral("0 %"));
-    EXPECT_EQ(percentText(21474837, 21474837), QStringLiteral("-99 %"));
+    EXPECT_EQ(percentText(4400, -1), QString());
+    EXPECT_EQ(percentText(-5, 100), QString());
+    // current × 100 wraps as 32-bit arithmetic does, and never traps.
+    EXPECT_EQ(percentText(2147483647, 1), QString());
+    EXPECT_EQ(percentText(-2147483647 - 1, -1), QString());
+    EXPECT_EQ(percentText(21474837, 21474837), QString());
 }
 
 TEST(LevelBars, WarningAtSeventyCriticalAtThirtyPercent) {
@@ -72,6 +72,24 @@ TEST(Fields, FromARecord) {
     EXPECT_EQ(fields.chargerConnected, QStringLiteral("Yes"));
     EXPECT_EQ(fields.batteryCharging, QStringLiteral("No"));
     EXPECT_EQ(fields.capacityBar, levelBar(4400, 5000));
+}
+
+TEST(Fields, AMissingDesignCapacityAndAnUnknownAgeShowNoNumbers) {
+    batteryDataClass record;
+    record.setCapacityCurrent(4400);
+    record.setCapacityMaximum(-1);
+    record.setAdditionalAgeInWeeks(std::nullopt);
+    record.setAdditionalAgeInMonths(std::nullopt);
+    const BatteryFields fields = fieldsFromRecord(record, true, strings());
+    EXPECT_EQ(fields.capacityOriginal, QString());
+    EXPECT_EQ(fields.capacityPercent, QString());
+    EXPECT_EQ(fields.capacityCurrent, QStringLiteral("4400 mAh"));
+    EXPECT_EQ(fields.age, QStringLiteral("Unknown"));
+    EXPECT_FALSE(isSavableReading(fields));
+    record.setCapacityMaximum(5000);
+    EXPECT_TRUE(isSavableReading(fieldsFromRecord(record, true, strings())));
+    EXPECT_FALSE(isSavableReading(fieldsFromRecord(record, false, strings())))
+        << "start values are no reading";
 }
 
 TEST(Fields, EightWeeksStillShowInWeeks) {

@@ -2,6 +2,7 @@
 #include "voltaro/core/battery_readers.h"
 #include "voltaro/core/leading_integer.h"
 #include "voltaro/tests/fake_tools.h"
+#include "voltaro/tests/fixtures.h"
 
 #include <QFile>
 
@@ -207,13 +208,15 @@ TEST(DesignCapacity, ShortOutputRules) {
     EXPECT_EQ(capacityFromShortOutput(std::nullopt), 1);
 }
 
-TEST(DesignCapacity, ReadersTakeFiveBytes) {
+TEST(DesignCapacity, ReadersKeepEveryDigit) {
     auto tools = std::make_shared<fakes::FakeTools>();
     tools->setShellOutput(kIntelCapacityCommand, " 12345\n");
-    tools->setShellOutput(kPpcCapacityCommandNewer, "4200\n");
+    tools->setShellOutput(kPpcCapacityCommandNewer, "14200\n");
     tools->setShellOutput(kPpcCapacityCommandOlder, "3900\n");
-    EXPECT_EQ(ToolReaders(tools, 949.0).INTEL_capacityMaximum(), 1234);
-    EXPECT_EQ(ToolReaders(tools, 949.0).PPC_capacityMaximum(), 4200);
+    EXPECT_EQ(ToolReaders(tools, 949.0).INTEL_capacityMaximum(), 12345);
+    EXPECT_EQ(ToolReaders(tools, 949.0).PPC_capacityMaximum(), 14200);
+    tools->setShellOutput(kIntelCapacityCommand, " 2147483647\n");
+    EXPECT_EQ(ToolReaders(tools, 949.0).INTEL_capacityMaximum(), 2147483647);
     EXPECT_EQ(ToolReaders(tools, 824.48).PPC_capacityMaximum(), 3900);
     tools->setShellOutput(kIntelCapacityCommand, " 4400\n");
     EXPECT_EQ(ToolReaders(tools, 949.0).INTEL_capacityMaximum(), 4400);
@@ -245,12 +248,25 @@ TEST(PowerReport, ReadersRunSystemProfilerDirectly) {
     EXPECT_EQ(readers.readStandardBatteryData_TIGER(), readingDictionaryDefaults());
 }
 
+// A whole report as the tool prints it, with the items and keys the reader passes over.
+TEST(PowerReport, AFullReportOnMains) {
+    const QByteArray report = fakes::fixture(QStringLiteral("power_report_on_mains.xml"));
+    const Dictionary reading = parsePowerReport(report, ReportDialect::Leopard);
+    EXPECT_TRUE(powerReportListsBattery(report));
+    EXPECT_EQ(number(reading, reading::kCurrentCharge), 4120);
+    EXPECT_EQ(number(reading, reading::kMaximumCharge), 5210);
+    EXPECT_EQ(number(reading, reading::kCurrentCapacity), 5210);
+    EXPECT_EQ(number(reading, reading::kLoadcycles), 147);
+    EXPECT_FALSE(flag(reading, reading::kCharging));
+    EXPECT_TRUE(flag(reading, reading::kChargerConnected));
+}
+
 // The real tools' output, where the captures folder is at hand.
 TEST(CapturedOutput, PowerReportOfAMacBookProOnMains) {
-    QFile file(QStringLiteral(VOLTARO_CAPTURES_DIR "/sp_power_xml_10.11_mbp_full_on_ac.xml"));
-    if (!file.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "no captures here";
-    const QByteArray report = file.readAll();
+    const auto captured = fakes::capture(QStringLiteral("sp_power_xml_10.11_mbp_full_on_ac.xml"));
+    if (!captured)
+        GTEST_SKIP() << fakes::kNoCaptures;
+    const QByteArray report = *captured;
     const Dictionary reading = parsePowerReport(report, ReportDialect::Leopard);
     EXPECT_TRUE(powerReportListsBattery(report));
     EXPECT_EQ(number(reading, reading::kCurrentCharge), 5841);

@@ -1,6 +1,7 @@
 #include "voltaro/core/app_controller.h"
 #include "voltaro/core/machine.h"
 #include "voltaro/tests/fake_tools.h"
+#include "voltaro/tests/fixtures.h"
 
 #include <QFile>
 #include <QProcess>
@@ -100,14 +101,17 @@ TEST(Age, SerialGivesTheFirstOfTheMonthInEst) {
 
 TEST(Age, MonthsAndWeeksAreTruncated) {
     const QDateTime made = utc(2008, 3, 1, 5);
-    const Age age = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addDays(45));
-    EXPECT_EQ(age.months, 1);
-    EXPECT_EQ(age.weeks, 6);
-    const Age sameDay = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addSecs(3600));
-    EXPECT_EQ(sameDay.months, 0);
-    EXPECT_EQ(sameDay.weeks, 0);
-    const Age early = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addDays(-8));
-    EXPECT_EQ(early.weeks, -1) << "truncated toward zero";
+    const auto age = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addDays(45));
+    ASSERT_TRUE(age);
+    EXPECT_EQ(age->months, 1);
+    EXPECT_EQ(age->weeks, 6);
+    const auto sameDay = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addSecs(3600));
+    ASSERT_TRUE(sameDay);
+    EXPECT_EQ(sameDay->months, 0);
+    EXPECT_EQ(sameDay->weeks, 0);
+    const auto early = ageFromSerial(QStringLiteral("W8812XXXXXX"), made.addDays(-8));
+    ASSERT_TRUE(early);
+    EXPECT_EQ(early->weeks, -1) << "truncated toward zero";
 }
 
 TEST(Age, WeekToMonthAndItsCarries) {
@@ -122,24 +126,26 @@ TEST(Age, WeekToMonthAndItsCarries) {
 }
 
 TEST(Age, ElevenBlanksAreAgeZero) {
-    const Age age = ageFromSerial(QString(11, QLatin1Char(' ')), utc(2026, 1, 1));
-    EXPECT_EQ(age.months, 0);
-    EXPECT_EQ(age.weeks, 0);
+    const auto age = ageFromSerial(QString(11, QLatin1Char(' ')), utc(2026, 1, 1));
+    ASSERT_TRUE(age);
+    EXPECT_EQ(age->months, 0);
+    EXPECT_EQ(age->weeks, 0);
 }
 
-TEST(Age, EmptySerialCountsFromYearZero) {
-    // Eleven NUL characters are not the blank serial: year 0, week 0, so month 0 of year 0,
-    // which is December of the year before year 0.
-    const QString nuls(11, QChar(0));
-    const double made = manufactureDateSeconds(nuls);
+// An unreadable serial (eleven NUL characters), a short one and the serials of other makers
+// hold no date; their age is unknown rather than counted from the year 0.
+TEST(Age, SerialsWithoutADateHaveNoAge) {
     const QDateTime now = utc(2026, 1, 1);
-    const Age age = ageFromSerial(nuls, now);
-    EXPECT_EQ(age.months, std::int32_t((double(now.toSecsSinceEpoch()) - made) / 86400 / 30));
-    EXPECT_GT(age.months, 24000);
-    // A letter for the year reads as year 0 as well; short serials read what is there.
-    EXPECT_EQ(manufactureDateSeconds(QStringLiteral("W8X00XXXXXX")), made);
-    EXPECT_EQ(manufactureDateSeconds(QStringLiteral("W")), made);
-    EXPECT_EQ(manufactureDateSeconds(QString()), made);
+    for (const QString& serial :
+         {QString(11, QChar(0)), QString(), QStringLiteral("W"), QStringLiteral("W88"),
+          QStringLiteral("W8X12XXXXXX"), QStringLiteral("W881XXXXXXX"),
+          QStringLiteral("W8800XXXXXX"), QStringLiteral("W8854XXXXXX"), QStringLiteral("PF0ABC12"),
+          QStringLiteral("C02QM3FSFVH8"), QStringLiteral("5CG1234XYZ")}) {
+        EXPECT_FALSE(serialHoldsDate(serial)) << qPrintable(serial);
+        EXPECT_FALSE(ageFromSerial(serial, now)) << qPrintable(serial);
+    }
+    EXPECT_TRUE(serialHoldsDate(QStringLiteral("W8801XXXXXX")));
+    EXPECT_TRUE(serialHoldsDate(QStringLiteral("W8853")));
 }
 
 TEST(Serial, ElevenCharactersOfThePipeline) {
@@ -162,33 +168,55 @@ TEST(Serial, ACustomSerialReplacesTheHardwareOne) {
     EXPECT_EQ(readers.UNIVERSAL_ageInWeeks(std::nullopt, now), 6);
     EXPECT_EQ(readers.UNIVERSAL_ageInMonths(QString(11, QLatin1Char(' ')), now), 0);
     EXPECT_EQ(readers.UNIVERSAL_ageInWeeks(QStringLiteral("W8812XXXXXX"), now), 6);
+    // A hardware serial that nobody may read is no date; a typed one still counts.
+    tools->setShellOutput(kSerialCommand, "");
+    EXPECT_EQ(readers.UNIVERSAL_ageInMonths(std::nullopt, now), std::nullopt);
+    EXPECT_EQ(readers.UNIVERSAL_ageInWeeks(QStringLiteral("W8812XXXXXX"), now), 6);
 }
 
-// The serial pipeline's awk and cut on the real tool's output, where the captures are at hand.
-TEST(CapturedOutput, SerialPipelineOnARealPlatformExpert) {
-    const QString capture =
-        QStringLiteral(VOLTARO_CAPTURES_DIR "/ioreg_c_IOPlatformExpertDevice_macbook2-1.txt");
-    if (!QFile::exists(capture))
-        GTEST_SKIP() << "no captures here";
+// The serial pipeline's awk and cut on a platform expert drawn as the tool draws it.
+QByteArray serialPipelineOn(const QString& path) {
     QString command = kSerialCommand;
     command.replace(QStringLiteral("/usr/sbin/ioreg -c 'IOPlatformExpertDevice'"),
-                    QStringLiteral("cat '%1'").arg(capture));
+                    QStringLiteral("cat '%1'").arg(path));
     QProcess shell;
     shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
-    ASSERT_TRUE(shell.waitForFinished());
-    EXPECT_EQ(shell.readAllStandardOutput().left(11), QByteArray("W87305UMYA8"));
+    EXPECT_TRUE(shell.waitForFinished());
+    return shell.readAllStandardOutput().left(kSerialBytes);
 }
 
-TEST(CapturedOutput, ProductNames) {
-    QFile file(QStringLiteral(VOLTARO_CAPTURES_DIR "/ioreg_l_grep_product-name.txt"));
-    if (!file.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "no captures here";
-    for (const QByteArray& line : file.readAll().split('\n')) {
+void expectIntelNotebooks(const QByteArray& productNameLines) {
+    for (const QByteArray& line : productNameLines.split('\n')) {
         if (line.isEmpty())
             continue;
         EXPECT_EQ(classifyComputerType(line.left(kProbeBytes)), family::kIntelNotebook)
             << line.constData();
     }
+}
+
+TEST(Serial, PipelineOnAPlatformExpert) {
+    EXPECT_EQ(serialPipelineOn(QStringLiteral(VOLTARO_FIXTURES_DIR "/ioreg_platform_expert.txt")),
+              QByteArray("W89221ABC7X"));
+}
+
+TEST(Probes, ProductNameLines) {
+    expectIntelNotebooks(fakes::fixture(QStringLiteral("product_names.txt")));
+}
+
+// The same on the real tool's output, where the captures are at hand.
+TEST(CapturedOutput, SerialPipelineOnARealPlatformExpert) {
+    const QString capture =
+        QStringLiteral(VOLTARO_CAPTURES_DIR "/ioreg_c_IOPlatformExpertDevice_macbook2-1.txt");
+    if (!QFile::exists(capture))
+        GTEST_SKIP() << fakes::kNoCaptures;
+    EXPECT_EQ(serialPipelineOn(capture), QByteArray("W87305UMYA8"));
+}
+
+TEST(CapturedOutput, ProductNames) {
+    const auto captured = fakes::capture(QStringLiteral("ioreg_l_grep_product-name.txt"));
+    if (!captured)
+        GTEST_SKIP() << fakes::kNoCaptures;
+    expectIntelNotebooks(*captured);
 }
 
 } // namespace

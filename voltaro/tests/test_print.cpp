@@ -73,8 +73,22 @@ TEST(Print, AFullChargeOfZeroShowsNoPercentage) {
     const FakeTree::Run run = tree.voltaro({QStringLiteral("--print")});
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(printed(run.out, label::kChargePercent), QString());
-    EXPECT_EQ(printed(run.out, label::kCapacityOriginal), QStringLiteral("-1 mAh"))
+    EXPECT_EQ(printed(run.out, label::kCapacityOriginal), QString())
         << "a design capacity of 0 reads as none";
+}
+
+TEST(Print, AMissingDesignCapacityShowsEmptyFields) {
+    FakeTree tree;
+    tree.supply(QStringLiteral("BAT0"), {{QStringLiteral("type"), "Battery"},
+                                         {QStringLiteral("charge_now"), "4000000"},
+                                         {QStringLiteral("charge_full"), "4400000"},
+                                         {QStringLiteral("status"), "Discharging"}});
+    const FakeTree::Run run = tree.voltaro({QStringLiteral("--print")});
+    ASSERT_EQ(run.status, 0) << run.err.constData();
+    EXPECT_EQ(printed(run.out, label::kCapacityOriginal), QString());
+    EXPECT_EQ(printed(run.out, label::kCapacityPercent), QString());
+    EXPECT_EQ(printed(run.out, label::kCapacityCurrent), QStringLiteral("4400 mAh"));
+    EXPECT_EQ(printed(run.out, label::kChargePercent), QStringLiteral("90 %"));
 }
 
 TEST(Print, GarbageNeverCrashes) {
@@ -131,6 +145,25 @@ TEST(Print, TwoBatteries) {
     EXPECT_EQ(printed(run.out, label::kLoadcycles), QStringLiteral("20"));
 }
 
+// sysfs gives whole numbers; five-digit and larger capacities keep every digit.
+TEST(Print, LargeAndPairedBatteriesKeepTheirWholeDesignCapacity) {
+    FakeTree large;
+    large.chargeBattery(QStringLiteral("BAT0"), 9000, 11000, 12345, 4);
+    FakeTree::Run run = large.voltaro({QStringLiteral("--print")});
+    ASSERT_EQ(run.status, 0) << run.err.constData();
+    EXPECT_EQ(printed(run.out, label::kCapacityOriginal), QStringLiteral("12345 mAh"));
+    EXPECT_EQ(printed(run.out, label::kCapacityPercent), QStringLiteral("89 %"));
+
+    FakeTree paired;
+    paired.chargeBattery(QStringLiteral("BAT0"), 5000, 5400, 6000, 10);
+    paired.chargeBattery(QStringLiteral("BAT1"), 4000, 4800, 6000, 20);
+    run = paired.voltaro({QStringLiteral("--print")});
+    ASSERT_EQ(run.status, 0) << run.err.constData();
+    EXPECT_EQ(printed(run.out, label::kCapacityOriginal), QStringLiteral("12000 mAh"));
+    EXPECT_EQ(printed(run.out, label::kCapacityCurrent), QStringLiteral("10200 mAh"));
+    EXPECT_EQ(printed(run.out, label::kCapacityPercent), QStringLiteral("85 %"));
+}
+
 TEST(Print, ArchitectureOfAMacBookAndOfAnyOtherNotebook) {
     FakeTree tree;
     tree.chargeBattery(QStringLiteral("BAT0"), 4000, 4400, 5000, 1);
@@ -150,10 +183,13 @@ TEST(Print, AgeFromTheSerial) {
     QString age = printed(tree.voltaro({QStringLiteral("--print")}).out, label::kAge);
     EXPECT_TRUE(age.endsWith(QStringLiteral(" Months"))) << qPrintable(age);
     EXPECT_GT(age.section(QLatin1Char(' '), 0, 0).toInt(), 200);
-    // Without a serial the year reads as 0.
+    // A serial nobody may read, or one of another maker, holds no date.
     tree.write(QStringLiteral("sys/class/dmi/id/product_serial"), "\n");
-    age = printed(tree.voltaro({QStringLiteral("--print")}).out, label::kAge);
-    EXPECT_GT(age.section(QLatin1Char(' '), 0, 0).toInt(), 24000) << qPrintable(age);
+    EXPECT_EQ(printed(tree.voltaro({QStringLiteral("--print")}).out, label::kAge),
+              QStringLiteral("Unknown"));
+    tree.write(QStringLiteral("sys/class/dmi/id/product_serial"), "PF0ABC12\n");
+    EXPECT_EQ(printed(tree.voltaro({QStringLiteral("--print")}).out, label::kAge),
+              QStringLiteral("Unknown"));
 }
 
 TEST(Print, SimulatedBattery) {

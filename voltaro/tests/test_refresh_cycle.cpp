@@ -113,8 +113,7 @@ TEST_F(RefreshCycle, OverlappingWorkersAreSerialisedByTheLock) {
     ASSERT_TRUE(tools->waitForCalls(2));
     clock.advance(7); // a second worker while the first is still in its tool
     ASSERT_TRUE(tools->waitForCalls(3));
-    for (int i = 0; i < 1000 && controller().runningWorkers() > 1; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(controller().waitForWorkers(std::chrono::seconds(10), 1));
     EXPECT_EQ(controller().runningWorkers(), 1);
     // Whichever worker got call 2 has finished; the other is held.
     clock.advance(1);
@@ -180,7 +179,7 @@ TEST_F(RefreshCycle, ACustomCapacityOfLettersIsZeroAndShowsNoPercentage) {
     ASSERT_TRUE(controller().awakeFromNib(window));
     ASSERT_TRUE(waitForWorkers());
     clock.advance(1);
-    EXPECT_EQ(window.shown.back().capacityOriginal, QStringLiteral("0 mAh"));
+    EXPECT_EQ(window.shown.back().capacityOriginal, QString());
     EXPECT_EQ(window.shown.back().capacityPercent, QString());
     EXPECT_EQ(window.loadedSheet.customCapacityText, QStringLiteral("lots"));
     EXPECT_TRUE(window.loadedSheet.customCapacityChecked);
@@ -268,6 +267,22 @@ TEST_F(RefreshCycle, TheHistoryButtonSavesTheShownCapacity) {
               (SavedData{clock.currentDate().toLocalTime().toString(QStringLiteral("yyyy-MM-dd")),
                          QStringLiteral("88 % (4400 mAh)")}));
     EXPECT_EQ(records[0], records[1]);
+}
+
+TEST_F(RefreshCycle, NoEntryWithoutACapacityPercentage) {
+    tools->setShellOutput(kIntelCapacityCommand, "");
+    tools->hold(1);
+    ASSERT_TRUE(controller().awakeFromNib(window));
+    QTemporaryDir data;
+    Voltaro_AppDelegate delegate(alerts, data.path());
+    EXPECT_FALSE(controller().savedData_saveData(delegate)) << "the start values are no reading";
+    tools->release(1);
+    ASSERT_TRUE(waitForWorkers());
+    clock.advance(1);
+    EXPECT_EQ(window.shown.back().capacityOriginal, QString()) << "no design capacity found";
+    EXPECT_FALSE(controller().savedData_saveData(delegate));
+    EXPECT_TRUE(delegate.managedObjectContext().records().empty());
+    EXPECT_EQ(alerts.beeps, 2);
 }
 
 } // namespace

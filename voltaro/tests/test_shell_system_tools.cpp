@@ -40,11 +40,11 @@ TEST_F(FakeToolFolder, CommandLinesRunTheToolsOfTheFolder) {
               QStringLiteral("/usr/sbin/other"));
 }
 
-TEST_F(FakeToolFolder, CapacityPipelineKeepsFiveBytes) {
+TEST_F(FakeToolFolder, CapacityPipelineKeepsEveryDigit) {
     tool(QStringLiteral("ioreg"), "echo '    |   \"DesignCapacity\" = 12345'\n");
     auto tools = std::make_shared<ShellSystemTools>(folder);
     const ToolReaders readers(tools, kAppKitVersionNumber10_5);
-    EXPECT_EQ(readers.INTEL_capacityMaximum(), 1234) << "a blank and five digits lose the last";
+    EXPECT_EQ(readers.INTEL_capacityMaximum(), 12345) << "a blank and five digits";
     tool(QStringLiteral("ioreg"), "echo '    |   \"DesignCapacity\" = 4400'\n");
     EXPECT_EQ(readers.INTEL_capacityMaximum(), 4400);
     tool(QStringLiteral("ioreg"), "echo nothing to see\n");

@@ -2,6 +2,7 @@
 #include "voltaro/core/leading_integer.h"
 #include "voltaro/core/machine.h"
 #include "voltaro/tests/fake_tree.h"
+#include "voltaro/tests/fixtures.h"
 
 #include <QFile>
 
@@ -235,25 +236,47 @@ TEST(StandIns, TextReports) {
                     .out.isEmpty());
 }
 
-// Our readers on the real kernel's uevent files, where the captures are at hand.
-TEST(CapturedOutput, KernelUeventsThroughTheStandIns) {
-    const QString captures = QStringLiteral(VOLTARO_CAPTURES_DIR);
-    QFile lenovo(captures + QStringLiteral("/sysfs_BAT0_uevent_energy_lenovo.txt"));
-    QFile zeroFull(captures + QStringLiteral("/sysfs_uevent_it8568_charge_full_zero.txt"));
-    if (!lenovo.open(QIODevice::ReadOnly) || !zeroFull.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "no captures here";
+// A battery that reports energy, and one whose controller reports a full charge of 0, each
+// described by its uevent alone.
+void expectEnergyBattery(const QByteArray& uevent, int maximumCharge,
+                         const QByteArray& designCapacity) {
     FakeTree tree;
-    tree.write(QStringLiteral("sys/class/power_supply/BAT0/uevent"), lenovo.readAll());
-    platform::Dictionary reading = report(tree);
-    EXPECT_EQ(number(reading, reading::kMaximumCharge), 4388);
-    EXPECT_EQ(designCapacityOutput(tree), QByteArray(" 4400\n"));
+    tree.write(QStringLiteral("sys/class/power_supply/BAT0/uevent"), uevent);
+    const platform::Dictionary reading = report(tree);
+    EXPECT_EQ(number(reading, reading::kMaximumCharge), maximumCharge);
+    EXPECT_EQ(designCapacityOutput(tree), designCapacity);
+}
 
-    FakeTree zero;
-    zero.write(QStringLiteral("sys/class/power_supply/it8568-0/uevent"), zeroFull.readAll());
-    reading = report(zero);
+void expectZeroFullCharge(const QByteArray& uevent, int currentCharge) {
+    FakeTree tree;
+    tree.write(QStringLiteral("sys/class/power_supply/ec-battery/uevent"), uevent);
+    const platform::Dictionary reading = report(tree);
     EXPECT_EQ(number(reading, reading::kMaximumCharge), 0);
-    EXPECT_EQ(number(reading, reading::kCurrentCharge), 5);
+    EXPECT_EQ(number(reading, reading::kCurrentCharge), currentCharge);
     EXPECT_TRUE(flag(reading, reading::kCharging));
+}
+
+TEST(StandIns, KernelUevents) {
+    // 60.8 Wh, 55.48 Wh and 41.04 Wh at 15.2 V.
+    expectEnergyBattery(fakes::fixture(QStringLiteral("uevent_energy_battery.txt")), 3650,
+                        " 4000\n");
+    FakeTree tree;
+    tree.write(QStringLiteral("sys/class/power_supply/BAT0/uevent"),
+               fakes::fixture(QStringLiteral("uevent_energy_battery.txt")));
+    EXPECT_EQ(number(report(tree), reading::kCurrentCharge), 2700);
+    EXPECT_EQ(number(report(tree), reading::kLoadcycles), 88);
+    expectZeroFullCharge(fakes::fixture(QStringLiteral("uevent_charge_full_zero.txt")), 7);
+}
+
+// The same on the real kernel's uevent files, where the captures are at hand.
+TEST(CapturedOutput, KernelUeventsThroughTheStandIns) {
+    const auto lenovo = fakes::capture(QStringLiteral("sysfs_BAT0_uevent_energy_lenovo.txt"));
+    const auto zeroFull =
+        fakes::capture(QStringLiteral("sysfs_uevent_it8568_charge_full_zero.txt"));
+    if (!lenovo || !zeroFull)
+        GTEST_SKIP() << fakes::kNoCaptures;
+    expectEnergyBattery(*lenovo, 4388, " 4400\n");
+    expectZeroFullCharge(*zeroFull, 5);
 }
 
 } // namespace
