@@ -9,22 +9,13 @@
 
 int main(int argc, char** argv) {
     platform::setLogPrefix(QStringLiteral("Voltaro"));
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const voltaro::Options options = voltaro::parseOptions(arguments);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    if (options.help) {
-        out << voltaro::usage();
-        return 0;
-    }
-    if (!options.error.isEmpty()) {
-        err << "Voltaro: " << options.error << '\n' << voltaro::usage();
-        return 2;
-    }
+    voltaro::Options options;
+    if (const auto status = voltaro::parseOptions(argc, argv, options))
+        return *status;
     if (options.print) {
         QCoreApplication application(argc, argv);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
         return voltaro::printFields(options, out, err);
     }
 

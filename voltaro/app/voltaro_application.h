@@ -12,6 +12,7 @@
 #include <QUndoStack>
 
 #include <memory>
+#include <optional>
 
 class QTextStream;
 
@@ -21,15 +22,15 @@ class HistoryWindow;
 class MainWindow;
 
 /// The command line: `--print` (one refresh as text, no display needed), `--simulate` (a
-/// simulated battery), `--help`.
+/// simulated battery).
 struct Options {
     bool print = false;
     bool simulate = false;
-    bool help = false;
-    QString error; ///< an unknown argument
 };
-Options parseOptions(const QStringList& arguments);
-QString usage();
+/// Reads the command line into `options`. Answers the status to exit with when the program
+/// stops here: after `--help` or `--version`, or a wrong command line (with the usage on
+/// standard error).
+std::optional<int> parseOptions(int argc, const char* const* argv, Options& options);
 
 /// The simulated battery's tree in a temporary folder, named as HW_ROOT for the tools.
 class Simulation {
