@@ -13,7 +13,7 @@ SUITE_PACKAGES=(
     libgtest-dev libbenchmark-dev
 )
 # What the tests need on top: an X server without a screen and a session bus.
-SUITE_TEST_PACKAGES=(xvfb xauth dbus dbus-x11 xdg-user-dirs)
+SUITE_TEST_PACKAGES=(xvfb xauth dbus dbus-x11 xdg-user-dirs xdotool)
 
 suite_log() { printf '%s: %s\n' "$(basename "$0")" "$*" >&2; }
 

@@ -9,44 +9,11 @@
 #include "platform/core/event_loop_clock.h"
 #include "platform/core/log.h"
 #include "platform/core/resources.h"
+#include "platform/linux/quit_requests.h"
+#include "platform/linux/single_instance.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QSurfaceFormat>
-
-#include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-// Termination signals (a logout, Ctrl+C) end the program the ordinary way, so that the
-// settings are saved: the handler only writes a byte that the event loop reads.
-int signalPipe[2] = {-1, -1};
-
-void onTerminationSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-}
-
-void quitOnTerminationSignals(QCoreApplication& application) {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &application);
-    QObject::connect(notifier, &QSocketNotifier::activated, &application, [&application] {
-        char byte = 0;
-        while (::read(signalPipe[0], &byte, 1) > 0) {
-        }
-        application.quit();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(signal, &action, nullptr);
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     platform::setLogPrefix(QLatin1String(fluxen::kProgramName));
@@ -95,8 +62,21 @@ int main(int argc, char** argv) {
     if (resources.folder().isEmpty())
         platform::log(QStringLiteral("resources not found; the liquid is drawn untextured"));
 
-    quitOnTerminationSignals(application);
+    // Two copies would save over each other's settings at quit.
+    fluxen::FluxenWindow* shown = nullptr;
+    platform::SingleInstance guard(QLatin1String(fluxen::kProgramName));
+    if (guard.claim([&shown] {
+            if (!shown)
+                return;
+            shown->showNormal();
+            shown->raise();
+            shown->activateWindow();
+        }) == platform::SingleInstance::Outcome::AlreadyRunning)
+        return 0;
+    // Quitting saves the settings (aboutToQuit below), whoever asks.
+    const platform::QuitRequests quitRequests([] { QCoreApplication::quit(); });
     fluxen::FluxenWindow window(clock, defaults, resources, *sensor, tilt);
+    shown = &window;
     QObject::connect(&application, &QCoreApplication::aboutToQuit, window.view(),
                      &fluxen::DTView::applicationShouldTerminate);
     window.show();

@@ -4,6 +4,8 @@
 #include "platform/core/command_line.h"
 #include "platform/core/event_loop_clock.h"
 #include "platform/core/log.h"
+#include "platform/linux/quit_requests.h"
+#include "platform/linux/single_instance.h"
 #include "platform/qt/message_box_alerts.h"
 #include "vantir/app/qt_file_panels.h"
 #include "vantir/app/timed_alert_panel.h"
@@ -40,6 +42,12 @@ int dump(int argc, char** argv, const QString& path) {
 
 int runProgram(int argc, char** argv) {
     QApplication application(argc, argv);
+    // Two copies would load, upgrade and save one archive over each other.
+    platform::SingleInstance guard(QStringLiteral("Vantir"));
+    // FIXME: bring the editor forward once this build has one.
+    if (guard.claim([] {}) == platform::SingleInstance::Outcome::AlreadyRunning)
+        return 0;
+    const platform::QuitRequests quitRequests([] { QCoreApplication::quit(); });
     platform::Defaults defaults(QStringLiteral("Vantir"));
     vantir::registerDefaultSettings(defaults);
     vantir::Preferences preferences(defaults);

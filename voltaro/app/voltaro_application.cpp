@@ -129,11 +129,7 @@ VoltaroApplication::VoltaroApplication(const Options& options)
             m_resources.pathForResource(QStringLiteral("back"), QStringLiteral("png")));
     // Closing the main window quits the program, once the history is saved.
     window.shouldClose = [this] {
-        if (m_delegate->applicationShouldTerminate() ==
-            Voltaro_AppDelegate::TerminateReply::TerminateCancel)
-            return false;
-        QCoreApplication::quit();
-        return true;
+        return quit();
     };
     QObject::connect(window.saveDataButton(), &QPushButton::clicked,
                      [this] { savedData_saveData(); });
@@ -167,6 +163,20 @@ VoltaroApplication::~VoltaroApplication() {
     // The controller's timers and the windows' views of the history go first.
     m_controller.reset();
     m_historyWindow.reset();
+}
+
+bool VoltaroApplication::quit() {
+    if (m_delegate->applicationShouldTerminate() ==
+        Voltaro_AppDelegate::TerminateReply::TerminateCancel)
+        return false;
+    QCoreApplication::quit();
+    return true;
+}
+
+void VoltaroApplication::bringForward() {
+    m_mainWindow->showNormal();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
 }
 
 bool VoltaroApplication::start() {

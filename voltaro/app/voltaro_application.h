@@ -61,6 +61,13 @@ public:
     /// (an unsupported computer, after its alert; a simulation that could not start).
     bool start();
 
+    /// The quit path of the Quit command, the main window's close box, the quit signals and
+    /// the end of the session: the delegate saves the history and decides; the event loop
+    /// ends when it agrees. Answers whether the program quits.
+    bool quit();
+    /// Shows, raises and activates the main window (another copy was started).
+    void bringForward();
+
     MainWindow& mainWindow() { return *m_mainWindow; }
     appController& controller() { return *m_controller; }
     Voltaro_AppDelegate& delegate() { return *m_delegate; }
