@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
-namespace platform::testing {
+namespace platform::doubles {
 
 /// Runs the event loop until `done()` holds or `timeoutMs` has passed; answers `done()`. For
 /// tests that wait for a real event (a signal, a peer, a socket) with a bound, never a fixed
@@ -15,4 +15,4 @@ template <typename Condition> bool waitUntil(Condition done, int timeoutMs = 100
     return done();
 }
 
-} // namespace platform::testing
+} // namespace platform::doubles

@@ -52,12 +52,12 @@ TEST_F(DBusNotificationsTest, WeHearWhatAnotherProcessPostsAndOurOwnPosts) {
     ASSERT_EQ(
         QProcess::execute(peer(), {str("post"), str("example.Finished"), str("peer"), str("done")}),
         0);
-    ASSERT_TRUE(platform::testing::waitUntil([&] { return heard.size() == 1; }));
+    ASSERT_TRUE(platform::doubles::waitUntil([&] { return heard.size() == 1; }));
     EXPECT_EQ(heard[0].object, str("peer"));
     EXPECT_EQ(heard[0].userInfo[str("key")].toString(), str("done"));
 
     center.post(str("example.Finished"), str("self"), Value());
-    ASSERT_TRUE(platform::testing::waitUntil([&] { return heard.size() == 2; }));
+    ASSERT_TRUE(platform::doubles::waitUntil([&] { return heard.size() == 2; }));
     EXPECT_EQ(heard[1].object, str("self"));
     EXPECT_TRUE(heard[1].userInfo.isNone());
     EXPECT_EQ(others, 0);

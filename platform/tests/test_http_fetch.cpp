@@ -14,7 +14,7 @@
 #include <thread>
 
 using namespace platform;
-using platform::testing::waitUntil;
+using platform::doubles::waitUntil;
 
 namespace {
 

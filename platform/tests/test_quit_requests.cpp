@@ -6,7 +6,7 @@
 #include <optional>
 
 using platform::QuitRequests;
-using platform::testing::waitUntil;
+using platform::doubles::waitUntil;
 
 TEST(QuitRequests, EachQuitSignalRunsTheQuitPathOnTheEventLoop) {
     int quits = 0;

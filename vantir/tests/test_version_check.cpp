@@ -102,7 +102,7 @@ protected:
         VersionChecker checker(alerts, [this](const QUrl& url) { opened.append(url); });
         bool finished = false;
         checker.checkVersionOnline(versionDescriptionAddress(defaults), [&] { finished = true; });
-        ASSERT_TRUE(platform::testing::waitUntil([&] { return finished; }, 20000));
+        ASSERT_TRUE(platform::doubles::waitUntil([&] { return finished; }, 20000));
     }
 
     QTemporaryDir folder;

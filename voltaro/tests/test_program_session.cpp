@@ -14,7 +14,7 @@
 
 namespace {
 
-using platform::testing::waitUntil;
+using platform::doubles::waitUntil;
 
 QString str(const char* text) {
     return QString::fromUtf8(text);
