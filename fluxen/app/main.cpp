@@ -42,6 +42,18 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QLatin1String(fluxen::kProgramVersion));
     QGuiApplication::setDesktopFileName(QStringLiteral("fluxen"));
 
+    // Two copies would save over each other's settings at quit.
+    fluxen::FluxenWindow* shown = nullptr;
+    platform::SingleInstance guard(QLatin1String(fluxen::kProgramName));
+    if (guard.claim([&shown] {
+            if (!shown)
+                return;
+            shown->showNormal();
+            shown->raise();
+            shown->activateWindow();
+        }) == platform::SingleInstance::Outcome::AlreadyRunning)
+        return 0;
+
     fluxen::SysfsMotionSensor hardware;
     fluxen::ManualTilt arrows;
     fluxen::MotionSensor* sensor = &hardware;
@@ -62,17 +74,6 @@ int main(int argc, char** argv) {
     if (resources.folder().isEmpty())
         platform::log(QStringLiteral("resources not found; the liquid is drawn untextured"));
 
-    // Two copies would save over each other's settings at quit.
-    fluxen::FluxenWindow* shown = nullptr;
-    platform::SingleInstance guard(QLatin1String(fluxen::kProgramName));
-    if (guard.claim([&shown] {
-            if (!shown)
-                return;
-            shown->showNormal();
-            shown->raise();
-            shown->activateWindow();
-        }) == platform::SingleInstance::Outcome::AlreadyRunning)
-        return 0;
     // Quitting saves the settings (aboutToQuit below), whoever asks.
     const platform::QuitRequests quitRequests([] { QCoreApplication::quit(); });
     fluxen::FluxenWindow window(clock, defaults, resources, *sensor, tilt);
