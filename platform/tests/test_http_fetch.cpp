@@ -9,6 +9,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <optional>
 #include <thread>
