@@ -4,80 +4,21 @@
 #include "fluxen/app/fluxen_window.h"
 #include "fluxen/core/web_addresses.h"
 #include "fluxen/linux/sysfs_motion_sensor.h"
+#include "platform/core/command_line.h"
 #include "platform/core/defaults.h"
 #include "platform/core/event_loop_clock.h"
 #include "platform/core/log.h"
 #include "platform/core/resources.h"
+#include "platform/linux/quit_requests.h"
+#include "platform/linux/single_instance.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
-#include <QSocketNotifier>
 #include <QSurfaceFormat>
 
-#include <csignal>
-#include <fcntl.h>
-#include <memory>
-#include <unistd.h>
-
-namespace {
-
-// Termination signals (a logout, Ctrl+C) end the program the ordinary way, so that the
-// settings are saved: the handler only writes a byte that the event loop reads.
-int signalPipe[2] = {-1, -1};
-
-void onTerminationSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-}
-
-void quitOnTerminationSignals(QCoreApplication& application) {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &application);
-    QObject::connect(notifier, &QSocketNotifier::activated, &application, [&application] {
-        char byte = 0;
-        while (::read(signalPipe[0], &byte, 1) > 0) {
-        }
-        application.quit();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(signal, &action, nullptr);
-}
-
-// --help and --version answer without a display.
-bool onlyAsksForText(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--help" || argument == "-h" || argument == "--version" ||
-            argument == "-v" || argument == "--help-all")
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
-    // Fixed-function OpenGL needs a compatibility context for every widget of the program.
-    QSurfaceFormat::setDefaultFormat(fluxen::liquidSurfaceFormat());
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-
-    std::unique_ptr<QCoreApplication> owner;
-    if (onlyAsksForText(argc, argv))
-        owner = std::make_unique<QCoreApplication>(argc, argv);
-    else
-        owner = std::make_unique<QApplication>(argc, argv);
-    QCoreApplication& application = *owner;
-    QCoreApplication::setApplicationName(QLatin1String(fluxen::kProgramName));
-    QCoreApplication::setApplicationVersion(QLatin1String(fluxen::kProgramVersion));
-    QGuiApplication::setDesktopFileName(QStringLiteral("fluxen"));
     platform::setLogPrefix(QLatin1String(fluxen::kProgramName));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
+    platform::CommandLine commandLine(
+        QLatin1String(fluxen::kProgramName), QLatin1String(fluxen::kProgramVersion),
         QStringLiteral(
             "A liquid of soft particles that follows the notebook's tilt.\n"
             "Any key toggles full screen; a click pours the liquid anew. Without a motion sensor\n"
@@ -85,20 +26,40 @@ int main(int argc, char** argv) {
             "Settings: $XDG_CONFIG_HOME/Fluxen.plist, written at quit. The update check asks the\n"
             "address under the key \"updateServer\" (default %1).")
             .arg(QLatin1String(fluxen::kDefaultUpdateServer)));
-    parser.addHelpOption();
-    parser.addVersionOption();
     const QCommandLineOption simulate(
         QStringLiteral("simulate"),
         QStringLiteral("Tilt with the arrow keys even when a motion sensor exists."));
-    parser.addOption(simulate);
-    parser.process(application);
+    commandLine.addOption(simulate);
+    // Read before the application object exists: it would need a display.
+    if (const auto status = commandLine.parse(argc, argv))
+        return *status;
+
+    // Fixed-function OpenGL needs a compatibility context for every widget of the program.
+    QSurfaceFormat::setDefaultFormat(fluxen::liquidSurfaceFormat());
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QLatin1String(fluxen::kProgramName));
+    QCoreApplication::setApplicationVersion(QLatin1String(fluxen::kProgramVersion));
+    QGuiApplication::setDesktopFileName(QStringLiteral("fluxen"));
+
+    // Two copies would save over each other's settings at quit.
+    fluxen::FluxenWindow* shown = nullptr;
+    platform::SingleInstance guard(QLatin1String(fluxen::kProgramName));
+    if (guard.claim([&shown] {
+            if (!shown)
+                return;
+            shown->showNormal();
+            shown->raise();
+            shown->activateWindow();
+        }) == platform::SingleInstance::Outcome::AlreadyRunning)
+        return 0;
 
     fluxen::SysfsMotionSensor hardware;
     fluxen::ManualTilt arrows;
     fluxen::MotionSensor* sensor = &hardware;
     fluxen::ManualTilt* tilt = nullptr;
-    if (parser.isSet(simulate) || hardware.detect_sms() == fluxen::kNoSensor) {
-        platform::log(parser.isSet(simulate)
+    if (commandLine.isSet(simulate) || hardware.detect_sms() == fluxen::kNoSensor) {
+        platform::log(commandLine.isSet(simulate)
                           ? QStringLiteral("simulated tilt: the arrow keys tilt the liquid")
                           : QStringLiteral("no motion sensor; the arrow keys tilt the liquid"));
         sensor = &arrows;
@@ -113,8 +74,10 @@ int main(int argc, char** argv) {
     if (resources.folder().isEmpty())
         platform::log(QStringLiteral("resources not found; the liquid is drawn untextured"));
 
-    quitOnTerminationSignals(application);
+    // Quitting saves the settings (aboutToQuit below), whoever asks.
+    const platform::QuitRequests quitRequests([] { QCoreApplication::quit(); });
     fluxen::FluxenWindow window(clock, defaults, resources, *sensor, tilt);
+    shown = &window;
     QObject::connect(&application, &QCoreApplication::aboutToQuit, window.view(),
                      &fluxen::DTView::applicationShouldTerminate);
     window.show();

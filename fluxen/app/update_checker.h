@@ -11,18 +11,14 @@
 
 namespace fluxen {
 
-/// Fetches the whole body of `url` with a plain GET, waiting at most `timeoutMs` for the whole
-/// answer. Blocks the calling thread; answers nothing on any failure (no server, a refused or
-/// broken connection, a status other than 200, the time running out).
-std::optional<QByteArray> fetchBody(const QUrl& url, int timeoutMs);
-
-/// The one-shot update check: asks the server on a thread of its own and hands the answer to
-/// the main thread. Destroying the checker waits for a check still running (at most its
-/// timeout).
+/// The one-shot update check: asks the server on a thread of its own, waiting at most the
+/// timeout for the whole answer, and hands the answer to the main thread. Destroying the checker
+/// waits for a check still running (at most its timeout).
 class UpdateChecker {
 public:
     /// `onAnswer` runs on the thread of `context`, unless `context` is gone by then; it gets
-    /// the body, or nothing when the check failed.
+    /// the body, or nothing when the check failed (no server, a refused or broken connection,
+    /// a status other than 200, an address that is not "http", the time running out).
     using Answer = std::function<void(std::optional<QByteArray> body)>;
 
     UpdateChecker() = default;

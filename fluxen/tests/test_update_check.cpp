@@ -4,6 +4,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -77,6 +78,26 @@ TEST(UpdateCheck, FailuresGiveNoAnswer) {
 
     LoopbackServer silent(std::nullopt);
     EXPECT_FALSE(check(silent.address(), 300).body); // the time runs out
+
+    // Headers and then a byte now and then, never the whole body: the limit is for the
+    // whole answer, not for each read.
+    QTcpServer trickling;
+    ASSERT_TRUE(trickling.listen(QHostAddress::LocalHost));
+    QObject::connect(&trickling, &QTcpServer::newConnection, [&trickling] {
+        while (QTcpSocket* socket = trickling.nextPendingConnection()) {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+            auto* drip = new QTimer(socket);
+            QObject::connect(drip, &QTimer::timeout, socket, [socket] { socket->write("x"); });
+            drip->start(20);
+        }
+    });
+    EXPECT_FALSE(
+        check(QStringLiteral("http://127.0.0.1:%1").arg(trickling.serverPort()), 300).body);
+
+    LoopbackServer good(QByteArray("update available"));
+    EXPECT_FALSE(
+        check(good.address().replace(QStringLiteral("http:"), QStringLiteral("ftp:")), 300).body)
+        << "only plain http is asked";
 
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));

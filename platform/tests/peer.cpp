@@ -4,9 +4,12 @@
 //   peer listen NAME             prints the first distributed notification called NAME as
 //                                "name|object|key=value" and exits
 //   peer post NAME OBJECT VALUE  posts NAME from OBJECT with {"key": VALUE} and exits
+//   peer claim PROGRAM           claims the single-copy guard of PROGRAM and exits: 0 when
+//                                another copy runs, 10 when this was the first, 11 unguarded
 
 #include "platform/core/defaults.h"
 #include "platform/linux/dbus_distributed_notification_center.h"
+#include "platform/linux/single_instance.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -53,6 +56,19 @@ int post(const QString& name, const QString& object, const QString& value) {
     return 0;
 }
 
+int claim(const QString& program) {
+    SingleInstance guard(program);
+    switch (guard.claim([] {})) {
+    case SingleInstance::Outcome::First:
+        return 10;
+    case SingleInstance::Outcome::AlreadyRunning:
+        return 0;
+    case SingleInstance::Outcome::Unguarded:
+        return 11;
+    }
+    return 64;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -64,7 +80,10 @@ int main(int argc, char** argv) {
         return listen(app, args[1]);
     if (args.size() == 4 && args[0] == QLatin1String("post"))
         return post(args[1], args[2], args[3]);
+    if (args.size() == 2 && args[0] == QLatin1String("claim"))
+        return claim(args[1]);
     std::fprintf(stderr,
-                 "usage: peer write-defaults FOLDER | listen NAME | post NAME OBJECT VALUE\n");
+                 "usage: peer write-defaults FOLDER | listen NAME | post NAME OBJECT VALUE | "
+                 "claim PROGRAM\n");
     return 64;
 }

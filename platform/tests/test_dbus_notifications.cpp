@@ -2,9 +2,9 @@
 // its own dbus-run-session).
 
 #include "platform/linux/dbus_distributed_notification_center.h"
+#include "platform/testing/wait.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -20,14 +20,6 @@ QString str(const char* s) {
 class DBusNotificationsTest : public ::testing::Test {
 protected:
     static QString peer() { return qEnvironmentVariable("PLATFORM_TEST_PEER"); }
-
-    // Runs the event loop until `done` or ten seconds pass.
-    static bool spinUntil(const std::function<bool()>& done) {
-        QDeadlineTimer deadline(10000);
-        while (!done() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        return done();
-    }
 };
 
 } // namespace
@@ -60,12 +52,12 @@ TEST_F(DBusNotificationsTest, WeHearWhatAnotherProcessPostsAndOurOwnPosts) {
     ASSERT_EQ(
         QProcess::execute(peer(), {str("post"), str("example.Finished"), str("peer"), str("done")}),
         0);
-    ASSERT_TRUE(spinUntil([&] { return heard.size() == 1; }));
+    ASSERT_TRUE(platform::doubles::waitUntil([&] { return heard.size() == 1; }));
     EXPECT_EQ(heard[0].object, str("peer"));
     EXPECT_EQ(heard[0].userInfo[str("key")].toString(), str("done"));
 
     center.post(str("example.Finished"), str("self"), Value());
-    ASSERT_TRUE(spinUntil([&] { return heard.size() == 2; }));
+    ASSERT_TRUE(platform::doubles::waitUntil([&] { return heard.size() == 2; }));
     EXPECT_EQ(heard[1].object, str("self"));
     EXPECT_TRUE(heard[1].userInfo.isNone());
     EXPECT_EQ(others, 0);

@@ -1,8 +1,11 @@
 // The Vantir program. For now it loads (and upgrades) the archive of actions, checks it, and
 // looks for a newer version; `--dump-archive` shows an archive as the program reads it.
 
+#include "platform/core/command_line.h"
 #include "platform/core/event_loop_clock.h"
 #include "platform/core/log.h"
+#include "platform/linux/quit_requests.h"
+#include "platform/linux/single_instance.h"
 #include "platform/qt/message_box_alerts.h"
 #include "vantir/app/qt_file_panels.h"
 #include "vantir/app/timed_alert_panel.h"
@@ -21,27 +24,9 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
-
 void print(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
-}
-
-QString usage() {
-    return QStringLiteral(
-        "usage: Vantir [--dump-archive FILE]\n"
-        "\n"
-        "Maps the buttons of a remote control to keystrokes, mouse events and scripts.\n"
-        "\n"
-        "  --dump-archive FILE  read FILE as Vantir reads its archive (upgrading older\n"
-        "                       archives, dropping duplicate buttons) and write the result\n"
-        "                       as an XML property list on standard output; FILE is not changed\n"
-        "  --version            show the version\n"
-        "  --help               show this help\n"
-        "\n"
-        "The archive lives in $XDG_DATA_HOME/Vantir/archive.xml (~/.local/share by default),\n"
-        "the settings in $XDG_CONFIG_HOME/Vantir.plist (~/.config by default).\n");
 }
 
 int dump(int argc, char** argv, const QString& path) {
@@ -57,6 +42,12 @@ int dump(int argc, char** argv, const QString& path) {
 
 int runProgram(int argc, char** argv) {
     QApplication application(argc, argv);
+    // Two copies would load, upgrade and save one archive over each other.
+    platform::SingleInstance guard(QStringLiteral("Vantir"));
+    // FIXME: bring the editor forward once this build has one.
+    if (guard.claim([] {}) == platform::SingleInstance::Outcome::AlreadyRunning)
+        return 0;
+    const platform::QuitRequests quitRequests([] { QCoreApplication::quit(); });
     platform::Defaults defaults(QStringLiteral("Vantir"));
     vantir::registerDefaultSettings(defaults);
     vantir::Preferences preferences(defaults);
@@ -94,25 +85,22 @@ int runProgram(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     platform::setLogPrefix(QStringLiteral("Vantir"));
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            print(stdout, usage());
-            return 0;
-        }
-        if (argument == QLatin1String("--version")) {
-            print(stdout, QStringLiteral("Vantir %1\n").arg(vantir::Version::versionName()));
-            return 0;
-        }
-        if (argument == QLatin1String("--dump-archive")) {
-            if (i + 1 >= argc) {
-                print(stderr, QStringLiteral("Vantir: --dump-archive needs a FILE\n"));
-                return kUsageError;
-            }
-            return dump(argc, argv, QString::fromLocal8Bit(argv[i + 1]));
-        }
-        print(stderr, QStringLiteral("Vantir: unknown option '%1'\n%2").arg(argument, usage()));
-        return kUsageError;
-    }
+    platform::CommandLine commandLine(
+        QStringLiteral("Vantir"), vantir::Version::versionName(),
+        QStringLiteral(
+            "Maps the buttons of a remote control to keystrokes, mouse events and scripts.\n"
+            "The archive lives in $XDG_DATA_HOME/Vantir/archive.xml (~/.local/share by default),\n"
+            "the settings in $XDG_CONFIG_HOME/Vantir.plist (~/.config by default)."));
+    const QCommandLineOption dumpArchive(
+        QStringLiteral("dump-archive"),
+        QStringLiteral("Read FILE as Vantir reads its archive (upgrading older archives, dropping "
+                       "duplicate buttons) and write the result as an XML property list on "
+                       "standard output; FILE is not changed."),
+        QStringLiteral("FILE"));
+    commandLine.addOption(dumpArchive);
+    if (const auto status = commandLine.parse(argc, argv))
+        return *status;
+    if (commandLine.isSet(dumpArchive))
+        return dump(argc, argv, commandLine.value(dumpArchive));
     return runProgram(argc, argv);
 }

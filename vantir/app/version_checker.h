@@ -10,8 +10,8 @@
 namespace vantir {
 
 /// The newer-version check: fetches the version-description document (no cached copy, five
-/// seconds at most) and offers a newer version in a timed alert. A failure only logs
-/// "didFailWithError: …".
+/// seconds at most for the whole answer) and offers a newer version in a timed alert. A failure
+/// only logs "didFailWithError: …".
 class VersionChecker {
 public:
     using OpenURL = std::function<void(const QUrl&)>;

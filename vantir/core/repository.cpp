@@ -1,6 +1,7 @@
 #include "vantir/core/repository.h"
 
 #include "platform/core/alerts.h"
+#include "platform/core/data_folder.h"
 #include "platform/core/file_io.h"
 #include "platform/core/log.h"
 #include "platform/core/process.h"
@@ -76,10 +77,7 @@ void VNTRepository::setSharedRepository(VNTRepository* repository) {
 }
 
 QString VNTRepository::applicationSupportDirectory(const QString& name) {
-    QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    if (data.isEmpty() || !QDir::isAbsolutePath(data))
-        data = QDir::homePath() + QStringLiteral("/.local/share");
-    const QString folder = data + QStringLiteral("/Vantir");
+    const QString folder = platform::dataFolder(QStringLiteral("Vantir"));
     return name.isEmpty() ? folder : folder + QLatin1Char('/') + name;
 }
 

@@ -55,8 +55,7 @@ public:
     static VNTRepository* sharedRepository();
     static void setSharedRepository(VNTRepository* repository);
 
-    /// "$XDG_DATA_HOME/Vantir" (default "~/.local/share/Vantir"), with `name` appended when
-    /// given.
+    /// The program's data folder (`platform::dataFolder`), with `name` appended when given.
     static QString applicationSupportDirectory(const QString& name = {});
     /// The archive file; creates its folder when missing (a failure shows at saving).
     QString archiveFilename() const;

@@ -84,9 +84,14 @@ TEST(DumpArchive, UnreadableFilesGiveOneLineAndStatusOne) {
 TEST(CommandLine, HelpVersionAndMistakes) {
     const ProgramRun help = vantir({str("--help")});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.contains("--dump-archive FILE"));
+    EXPECT_TRUE(help.out.contains("--dump-archive <FILE>"));
     const ProgramRun version = vantir({str("--version")});
+    EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, QByteArray("Vantir 0.99 beta 20 (build 30)\n"));
-    EXPECT_EQ(vantir({str("--dump-archive")}).status, 2);
-    EXPECT_EQ(vantir({str("--frobnicate")}).status, 2);
+    for (const char* wrong : {"--dump-archive", "--frobnicate", "stray"}) {
+        const ProgramRun run = vantir({str(wrong)});
+        EXPECT_EQ(run.status, 2) << wrong;
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains("Usage: Vantir")) << run.err.toStdString();
+    }
 }

@@ -1,16 +1,17 @@
 // The newer-version check against a small HTTP server on the loopback interface.
 
 #include "platform/core/log.h"
+#include "platform/testing/wait.h"
 #include "vantir/app/version_checker.h"
 #include "vantir/core/preferences.h"
 #include "vantir/core/version_check.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -101,11 +102,7 @@ protected:
         VersionChecker checker(alerts, [this](const QUrl& url) { opened.append(url); });
         bool finished = false;
         checker.checkVersionOnline(versionDescriptionAddress(defaults), [&] { finished = true; });
-        QElapsedTimer waited;
-        waited.start();
-        while (!finished && waited.elapsed() < 20000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        ASSERT_TRUE(finished);
+        ASSERT_TRUE(platform::doubles::waitUntil([&] { return finished; }, 20000));
     }
 
     QTemporaryDir folder;
@@ -158,6 +155,26 @@ TEST_F(VersionCheckTest, AnUnreachableServerOnlyLogs) {
     const quint16 port = closed.serverPort();
     closed.close();
     defaults.setString(str("http://127.0.0.1:%1").arg(port), kVersionCheckServerKey);
+    check();
+    EXPECT_TRUE(alerts.shown.empty());
+    ASSERT_EQ(logLines.size(), 1);
+    EXPECT_TRUE(logLines[0].startsWith(str("didFailWithError: "))) << logLines[0].toStdString();
+}
+
+TEST_F(VersionCheckTest, AServerThatTricklesForeverIsGivenUpAtTheDeadline) {
+    // Every read gets a byte in time, so only a deadline for the whole answer ends the check.
+    QTcpServer trickling;
+    ASSERT_TRUE(trickling.listen(QHostAddress::LocalHost));
+    QObject::connect(&trickling, &QTcpServer::newConnection, [&trickling] {
+        while (QTcpSocket* socket = trickling.nextPendingConnection()) {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n<?xml");
+            auto* drip = new QTimer(socket);
+            QObject::connect(drip, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+            drip->start(50);
+        }
+    });
+    defaults.setString(str("http://127.0.0.1:%1").arg(trickling.serverPort()),
+                       kVersionCheckServerKey);
     check();
     EXPECT_TRUE(alerts.shown.empty());
     ASSERT_EQ(logLines.size(), 1);

@@ -1,30 +1,25 @@
 // Voltaro, the battery monitor. `--print` runs on a QCoreApplication, so it needs no display.
 
 #include "platform/core/log.h"
+#include "platform/linux/quit_requests.h"
+#include "platform/linux/single_instance.h"
 #include "voltaro/app/voltaro_application.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <memory>
+
 int main(int argc, char** argv) {
     platform::setLogPrefix(QStringLiteral("Voltaro"));
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const voltaro::Options options = voltaro::parseOptions(arguments);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    if (options.help) {
-        out << voltaro::usage();
-        return 0;
-    }
-    if (!options.error.isEmpty()) {
-        err << "Voltaro: " << options.error << '\n' << voltaro::usage();
-        return 2;
-    }
+    voltaro::Options options;
+    if (const auto status = voltaro::parseOptions(argc, argv, options))
+        return *status;
     if (options.print) {
         QCoreApplication application(argc, argv);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
         return voltaro::printFields(options, out, err);
     }
 
@@ -33,8 +28,18 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("voltaro"));
     // Closing the main window quits, once the history is saved; other windows do not count.
     QApplication::setQuitOnLastWindowClosed(false);
-    voltaro::VoltaroApplication voltaro(options);
-    if (!voltaro.start())
+    std::unique_ptr<voltaro::VoltaroApplication> voltaro;
+    // Two copies would save over each other's history; --print above reads only and runs
+    // beside a running copy.
+    platform::SingleInstance guard(QStringLiteral("Voltaro"));
+    if (guard.claim([&voltaro] {
+            if (voltaro)
+                voltaro->bringForward();
+        }) == platform::SingleInstance::Outcome::AlreadyRunning)
+        return 0;
+    voltaro = std::make_unique<voltaro::VoltaroApplication>(options);
+    const platform::QuitRequests quitRequests([&voltaro] { voltaro->quit(); });
+    if (!voltaro->start())
         return 1;
     return application.exec();
 }

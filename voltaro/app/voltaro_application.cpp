@@ -1,6 +1,6 @@
 #include "voltaro/app/voltaro_application.h"
 
-#include "platform/core/file_io.h"
+#include "platform/core/command_line.h"
 #include "platform/core/hw_root.h"
 #include "platform/core/log.h"
 #include "platform/qt/message_box_alerts.h"
@@ -41,32 +41,26 @@ private:
 
 } // namespace
 
-Options parseOptions(const QStringList& arguments) {
-    Options options;
-    for (const QString& argument : arguments.mid(1)) {
-        if (argument == QLatin1String("--print"))
-            options.print = true;
-        else if (argument == QLatin1String("--simulate"))
-            options.simulate = true;
-        else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
-            options.help = true;
-        // Qt's own options (-platform, -style, …) are left to QApplication.
-        else if (!argument.startsWith(QLatin1String("-")) ||
-                 argument.startsWith(QLatin1String("--")))
-            options.error = QStringLiteral("unknown argument: %1").arg(argument);
-    }
-    return options;
-}
-
-QString usage() {
-    return QStringLiteral(
-        "usage: Voltaro [--print] [--simulate]\n"
-        "\n"
-        "  --print     show the battery's facts as \"label: value\" lines and exit\n"
-        "  --simulate  run on a simulated battery instead of the machine's\n"
-        "\n"
-        "The tools Voltaro runs are taken from $VOLTARO_TOOLS, or from its libexec folder;\n"
-        "/sys and /proc are read below $HW_ROOT (default /).\n");
+std::optional<int> parseOptions(int argc, const char* const* argv, Options& options) {
+    platform::CommandLine commandLine(
+        kDomain, platform::suiteVersion(),
+        QStringLiteral(
+            "Shows the notebook battery's charge, capacity and wear, and keeps a history.\n"
+            "The tools Voltaro runs are taken from $VOLTARO_TOOLS, or from its libexec folder;\n"
+            "/sys and /proc are read below $HW_ROOT (default /)."));
+    const QCommandLineOption print(
+        QStringLiteral("print"),
+        QStringLiteral("Show the battery's facts as \"label: value\" lines and exit."));
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"),
+        QStringLiteral("Run on a simulated battery instead of the machine's."));
+    commandLine.addOption(print);
+    commandLine.addOption(simulate);
+    if (const auto status = commandLine.parse(argc, argv))
+        return status;
+    options.print = commandLine.isSet(print);
+    options.simulate = commandLine.isSet(simulate);
+    return std::nullopt;
 }
 
 std::unique_ptr<Simulation> Simulation::start(QString& error) {
@@ -135,11 +129,7 @@ VoltaroApplication::VoltaroApplication(const Options& options)
             m_resources.pathForResource(QStringLiteral("back"), QStringLiteral("png")));
     // Closing the main window quits the program, once the history is saved.
     window.shouldClose = [this] {
-        if (m_delegate->applicationShouldTerminate() ==
-            Voltaro_AppDelegate::TerminateReply::TerminateCancel)
-            return false;
-        QCoreApplication::quit();
-        return true;
+        return quit();
     };
     QObject::connect(window.saveDataButton(), &QPushButton::clicked,
                      [this] { savedData_saveData(); });
@@ -173,6 +163,20 @@ VoltaroApplication::~VoltaroApplication() {
     // The controller's timers and the windows' views of the history go first.
     m_controller.reset();
     m_historyWindow.reset();
+}
+
+bool VoltaroApplication::quit() {
+    if (m_delegate->applicationShouldTerminate() ==
+        Voltaro_AppDelegate::TerminateReply::TerminateCancel)
+        return false;
+    QCoreApplication::quit();
+    return true;
+}
+
+void VoltaroApplication::bringForward() {
+    m_mainWindow->showNormal();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
 }
 
 bool VoltaroApplication::start() {

@@ -12,6 +12,7 @@
 #include <QUndoStack>
 
 #include <memory>
+#include <optional>
 
 class QTextStream;
 
@@ -21,15 +22,15 @@ class HistoryWindow;
 class MainWindow;
 
 /// The command line: `--print` (one refresh as text, no display needed), `--simulate` (a
-/// simulated battery), `--help`.
+/// simulated battery).
 struct Options {
     bool print = false;
     bool simulate = false;
-    bool help = false;
-    QString error; ///< an unknown argument
 };
-Options parseOptions(const QStringList& arguments);
-QString usage();
+/// Reads the command line into `options`. Answers the status to exit with when the program
+/// stops here: after `--help` or `--version`, or a wrong command line (with the usage on
+/// standard error).
+std::optional<int> parseOptions(int argc, const char* const* argv, Options& options);
 
 /// The simulated battery's tree in a temporary folder, named as HW_ROOT for the tools.
 class Simulation {
@@ -59,6 +60,13 @@ public:
     /// Starts the controller and shows the main window. False when the program must quit
     /// (an unsupported computer, after its alert; a simulation that could not start).
     bool start();
+
+    /// The quit path of the Quit command, the main window's close box, the quit signals and
+    /// the end of the session: the delegate saves the history and decides; the event loop
+    /// ends when it agrees. Answers whether the program quits.
+    bool quit();
+    /// Shows, raises and activates the main window (another copy was started).
+    void bringForward();
 
     MainWindow& mainWindow() { return *m_mainWindow; }
     appController& controller() { return *m_controller; }

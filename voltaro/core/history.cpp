@@ -1,5 +1,6 @@
 #include "voltaro/core/history.h"
 
+#include "platform/core/data_folder.h"
 #include "platform/core/file_io.h"
 #include "platform/core/log.h"
 #include "platform/core/property_list.h"
@@ -107,12 +108,7 @@ Voltaro_AppDelegate::Voltaro_AppDelegate(platform::Alerts& alerts, QString folde
 Voltaro_AppDelegate::~Voltaro_AppDelegate() = default;
 
 QString Voltaro_AppDelegate::applicationSupportFolder() {
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base)) {
-        const QString home = qEnvironmentVariable("HOME");
-        base = home.isEmpty() ? QDir::tempPath() : home + QStringLiteral("/.local/share");
-    }
-    return base + QStringLiteral("/Voltaro");
+    return platform::dataFolder(QStringLiteral("Voltaro"));
 }
 
 QString Voltaro_AppDelegate::storePath() const {

@@ -70,8 +70,7 @@ public:
                                  QString folder = applicationSupportFolder());
     ~Voltaro_AppDelegate();
 
-    /// "$XDG_DATA_HOME/Voltaro", with `~/.local/share` when XDG_DATA_HOME is unset or not
-    /// absolute, and the temporary folder when there is no home.
+    /// The program's data folder (`platform::dataFolder`).
     static QString applicationSupportFolder();
     QString storePath() const;
 

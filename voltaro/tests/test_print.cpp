@@ -202,12 +202,18 @@ TEST(Print, SimulatedBattery) {
     EXPECT_EQ(printed(run.out, label::kLoadcycles), QStringLiteral("212"));
 }
 
-TEST(CommandLine, UnknownArgumentsAndHelp) {
+TEST(CommandLine, UnknownArgumentsHelpAndVersionNeedNoDisplay) {
     FakeTree tree;
-    EXPECT_EQ(tree.voltaro({QStringLiteral("--frobnicate")}).status, 2);
+    const FakeTree::Run unknown = tree.voltaro({QStringLiteral("--frobnicate")});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(unknown.out.isEmpty());
+    EXPECT_TRUE(unknown.err.contains("Usage: Voltaro")) << unknown.err.constData();
     const FakeTree::Run help = tree.voltaro({QStringLiteral("--help")});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("--print"));
+    const FakeTree::Run version = tree.voltaro({QStringLiteral("--version")});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.startsWith("Voltaro ")) << version.out.constData();
 }
 
 } // namespace

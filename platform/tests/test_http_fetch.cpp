@@ -1,0 +1,159 @@
+// Fetches from a real HTTP server on the loopback interface, run by the test itself.
+
+#include "platform/network/http_fetch.h"
+#include "platform/testing/wait.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <optional>
+#include <thread>
+
+using namespace platform;
+using platform::doubles::waitUntil;
+
+namespace {
+
+QString str(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+/// How the server answers each request.
+enum class Manner {
+    Whole,   ///< The status line, headers and body at once.
+    Silent,  ///< Reads the request and never answers.
+    Dribble, ///< Headers for a long body, then one byte every 20 ms, forever.
+};
+
+class LoopbackServer {
+public:
+    LoopbackServer(Manner manner, int status = 200, QByteArray body = "version 2")
+        : m_manner(manner), m_status(status), m_body(std::move(body)) {
+        EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost));
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection())
+                QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                                 [this, socket] { answer(socket); });
+        });
+    }
+    QUrl url(const char* path = "/version.xml") const {
+        return QUrl(str("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(str(path)));
+    }
+    int requests = 0;
+
+private:
+    void answer(QTcpSocket* socket) {
+        if (!socket->readAll().contains("\r\n\r\n"))
+            return;
+        ++requests;
+        switch (m_manner) {
+        case Manner::Silent:
+            return;
+        case Manner::Whole:
+            socket->write("HTTP/1.1 " + QByteArray::number(m_status) +
+                          " Answer\r\nContent-Length: " + QByteArray::number(m_body.size()) +
+                          "\r\nConnection: close\r\n\r\n" + m_body);
+            socket->disconnectFromHost();
+            return;
+        case Manner::Dribble: {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+            auto* drip = new QTimer(socket);
+            QObject::connect(drip, &QTimer::timeout, socket, [socket] { socket->write("x"); });
+            drip->start(20);
+            return;
+        }
+        }
+    }
+
+    Manner m_manner;
+    int m_status;
+    QByteArray m_body;
+    QTcpServer m_server;
+};
+
+// One fetch on this thread's event loop, waited for with a bound well past its deadline.
+std::optional<FetchResult> fetchHere(const FetchRequest& request) {
+    QNetworkAccessManager network;
+    std::optional<FetchResult> result;
+    fetch(network, request, [&result](FetchResult answer) { result = std::move(answer); });
+    EXPECT_TRUE(waitUntil([&] { return result.has_value(); }, 20000));
+    return result;
+}
+
+class HttpFetch : public ::testing::Test {
+protected:
+    HttpFetch() { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
+};
+
+} // namespace
+
+TEST_F(HttpFetch, AGoodAnswerGivesItsBody) {
+    LoopbackServer server(Manner::Whole);
+    const auto result = fetchHere({server.url(), 5000});
+    ASSERT_TRUE(result && *result) << (result ? result->error().toStdString() : "");
+    EXPECT_EQ(result->value(), QByteArray("version 2"));
+    EXPECT_EQ(server.requests, 1);
+}
+
+TEST_F(HttpFetch, OtherStatusesAndBadAddressesAreErrors) {
+    LoopbackServer missing(Manner::Whole, 404, "not here");
+    auto result = fetchHere({missing.url(), 5000});
+    ASSERT_TRUE(result);
+    ASSERT_FALSE(*result);
+    EXPECT_TRUE(result->error().contains(str("404"))) << result->error().toStdString();
+
+    for (const char* address : {"ftp://127.0.0.1/x", "not an address", ""}) {
+        result = fetchHere({QUrl(str(address)), 5000});
+        ASSERT_TRUE(result);
+        EXPECT_FALSE(*result) << address;
+    }
+
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QUrl refused(str("http://127.0.0.1:%1/").arg(closed.serverPort()));
+    closed.close();
+    result = fetchHere({refused, 5000});
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(*result);
+}
+
+TEST_F(HttpFetch, TheDeadlineBoundsTheWholeAnswer) {
+    // A server that never answers, and one that keeps every read busy but never finishes:
+    // both end in an error at the deadline, long before the 20-second bound of the wait.
+    for (const Manner manner : {Manner::Silent, Manner::Dribble}) {
+        LoopbackServer server(manner);
+        const auto result = fetchHere({server.url(), 300});
+        ASSERT_TRUE(result);
+        ASSERT_FALSE(*result);
+        EXPECT_TRUE(result->error().contains(str("within 300 ms")))
+            << result->error().toStdString();
+    }
+}
+
+TEST_F(HttpFetch, AnAnswerOverTheCapIsRefused) {
+    LoopbackServer server(Manner::Whole, 200, QByteArray(4096, 'x'));
+    const auto result = fetchHere({server.url(), 5000, 1024});
+    ASSERT_TRUE(result);
+    ASSERT_FALSE(*result);
+    EXPECT_TRUE(result->error().contains(str("larger than 1024"))) << result->error().toStdString();
+}
+
+TEST_F(HttpFetch, AWorkerThreadCanWaitForTheAnswer) {
+    LoopbackServer server(Manner::Whole);
+    std::optional<FetchResult> result;
+    std::atomic<bool> finished = false;
+    std::thread worker([&] {
+        result = fetchAndWait({server.url(), 5000});
+        finished = true;
+    });
+    // The server lives on this thread's event loop.
+    EXPECT_TRUE(waitUntil([&] { return finished.load(); }, 20000));
+    worker.join();
+    ASSERT_TRUE(result && *result);
+    EXPECT_EQ(result->value(), QByteArray("version 2"));
+}
