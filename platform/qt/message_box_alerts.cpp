@@ -35,16 +35,20 @@ AlertResponse MessageBoxAlerts::runModal(const Alert& alert) {
     for (qsizetype i = 0; i < titles.size(); ++i)
         buttons << box.addButton(titles[i], roles[i]);
     box.setDefaultButton(buttons.first());
-    box.setEscapeButton(buttons.size() > 1 ? buttons[1] : buttons.first());
+    const AlertResponse escape = escapeAnswerOf(alert);
+    box.setEscapeButton(buttons[qsizetype(escape)]);
     box.exec();
     const qsizetype chosen = buttons.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
     switch (chosen) {
+    case 0:
+        return AlertResponse::First;
     case 1:
         return AlertResponse::Second;
     case 2:
         return AlertResponse::Third;
     default:
-        return AlertResponse::First;
+        // Closed without a button of ours: as Escape, never as the default.
+        return escape;
     }
 }
 

@@ -4,8 +4,8 @@
 
 namespace platform {
 
-/// Alerts as QMessageBox dialogs. The first button is the default (Return), the second
-/// answers Escape; with one button, Escape gives the first.
+/// Alerts as QMessageBox dialogs. The first button is the default (Return); Escape and the
+/// window's close box answer the alert's escape answer (`escapeAnswerOf`).
 class MessageBoxAlerts final : public Alerts {
 public:
     AlertResponse runModal(const Alert& alert) override;

@@ -94,3 +94,39 @@ TEST(ScriptedAlerts, AnswersFromTheScriptThenWithTheDefaultAndRecordsEverything)
     EXPECT_EQ(alerts.shown[1].messageText, str("two"));
     EXPECT_EQ(alerts.beeps, 1);
 }
+
+// Escape and the close box must give the safest answer, never the default one.
+TEST(MessageBoxAlerts, EscapeAndTheCloseBoxAnswerTheLastButtonUnlessTheAlertNamesAnother) {
+    MessageBoxAlerts alerts;
+    const Alert upgrade{AlertStyle::Warning,
+                        str("Vantir Alert"),
+                        str("Your archive of actions has to be updated."),
+                        {str("Create Backup"), str("Just Upgrade"), str("Quit")}};
+    whenShown([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_EQ(alerts.runModal(upgrade), AlertResponse::Third);
+    whenShown([](QMessageBox* box) { box->close(); });
+    EXPECT_EQ(alerts.runModal(upgrade), AlertResponse::Third);
+
+    Alert removal{AlertStyle::Warning,
+                  str("Vantir Alert"),
+                  str("This action is used by a OSD button!"),
+                  {str("Don't remove"), str("Remove from OSD button, too")}};
+    removal.escapeAnswer = AlertResponse::First;
+    whenShown([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_EQ(alerts.runModal(removal), AlertResponse::First);
+    whenShown([](QMessageBox* box) { box->close(); });
+    EXPECT_EQ(alerts.runModal(removal), AlertResponse::First);
+}
+
+TEST(ScriptedAlerts, PressingEscapeGivesTheAlertsEscapeAnswerWithinItsButtons) {
+    doubles::ScriptedAlerts alerts;
+    alerts.answers = {doubles::ScriptedAlerts::pressEscape, doubles::ScriptedAlerts::pressEscape,
+                      doubles::ScriptedAlerts::pressEscape};
+    EXPECT_EQ(
+        alerts.runModal({AlertStyle::Warning, str("three"), {}, {str("a"), str("b"), str("c")}}),
+        AlertResponse::Third);
+    EXPECT_EQ(alerts.runModal({AlertStyle::Warning, str("none"), {}, {}}), AlertResponse::First);
+    Alert pastTheEnd{AlertStyle::Warning, str("two"), {}, {str("a"), str("b")}};
+    pastTheEnd.escapeAnswer = AlertResponse::Third;
+    EXPECT_EQ(alerts.runModal(pastTheEnd), AlertResponse::Second);
+}

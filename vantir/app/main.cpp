@@ -4,6 +4,7 @@
 #include "platform/core/command_line.h"
 #include "platform/core/event_loop_clock.h"
 #include "platform/core/log.h"
+#include "platform/core/notification_center.h"
 #include "platform/linux/quit_requests.h"
 #include "platform/linux/single_instance.h"
 #include "platform/qt/message_box_alerts.h"
@@ -31,7 +32,10 @@ void print(std::FILE* stream, const QString& text) {
 
 int dump(int argc, char** argv, const QString& path) {
     QCoreApplication application(argc, argv);
-    const auto xml = vantir::dumpArchive(path);
+    platform::EventLoopClock clock;
+    platform::NotificationCenter notifications;
+    vantir::ModelContext model(clock, notifications, nullptr);
+    const auto xml = vantir::dumpArchive(path, model);
     if (!xml) {
         print(stderr, QStringLiteral("Vantir: %1\n").arg(xml.error()));
         return 1;
@@ -50,19 +54,18 @@ int runProgram(int argc, char** argv) {
     const platform::QuitRequests quitRequests([] { QCoreApplication::quit(); });
     platform::Defaults defaults(QStringLiteral("Vantir"));
     vantir::registerDefaultSettings(defaults);
-    vantir::Preferences preferences(defaults);
-    vantir::Preferences::setThePreferences(&preferences);
+    platform::NotificationCenter notifications;
+    vantir::Preferences preferences(defaults, notifications);
     preferences.applyDebugSwitches();
 
     platform::EventLoopClock clock;
-    vantir::setModelClock(&clock);
+    vantir::ModelContext model(clock, notifications, &preferences);
     platform::MessageBoxAlerts alerts;
     vantir::DialogFilePanels panels;
     vantir::RepositoryServices services;
     services.alerts = &alerts;
     services.panels = &panels;
-    vantir::VNTRepository repository(services);
-    vantir::VNTRepository::setSharedRepository(&repository);
+    vantir::VNTRepository repository(model, services);
     if (repository.load() == vantir::LoadOutcome::QuitRequested)
         return 0;
     for (const vantir::VNTTriggerLayer& layer : repository.layersOfFirstRemote())

@@ -1,6 +1,11 @@
-// How long reading and writing a large archive takes, by hand: build/tests/vantir_benchmarks.
-// Reading (parse, restore classes, register users) is compared with parsing alone.
+// How long reading and writing a large archive takes, by hand: build/bin/vantir-bench.
+// Reading (parse, restore classes, register users) is compared with parsing alone; the
+// duplicate-button cleanup and the recording of an action's users are measured on one layer of
+// many triggers.
 
+#include "platform/core/event_loop_clock.h"
+#include "platform/core/log.h"
+#include "platform/core/notification_center.h"
 #include "platform/core/property_list.h"
 #include "vantir/core/collections.h"
 #include "vantir/core/repository.h"
@@ -77,9 +82,12 @@ void ParseAndAdopt(benchmark::State& state) {
     const QByteArray bytes = largeArchive();
     RepositoryServices services;
     services.mode = LoadMode::Inspect;
+    platform::EventLoopClock clock;
+    platform::NotificationCenter notifications;
+    ModelContext model(clock, notifications, nullptr);
     for (auto _ : state) {
         VNTAction::cleanupUUIDs();
-        VNTRepository repository(services);
+        VNTRepository repository(model, services);
         repository.adopt(*parseArchive(bytes));
         benchmark::DoNotOptimize(repository.libraries());
     }
@@ -92,6 +100,66 @@ void Write(benchmark::State& state) {
         benchmark::DoNotOptimize(platform::writeXmlPropertyList(archive));
 }
 BENCHMARK(Write)->Unit(benchmark::kMillisecond);
+
+// A layer of `count` triggers on the eleven buttons in turn, so that all but eleven are
+// duplicates, each pressing the one action `action` (or nothing when it is null).
+VNTTriggerLayer layerOfManyTriggers(int count, const VNTAction& action) {
+    static const int buttons[] = {1, 2, 3, 4, 5, 6, 20, 23, 40, 60, 80};
+    auto triggers = std::make_shared<Array>();
+    triggers->reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        const VNTTrigger trigger(VNTMutableDictionary::newInstance(str("VNTTriggerAppleRemote")));
+        trigger.setStoredObject(buttons[i % 11], str("osdb"));
+        if (action) {
+            const VNTTriggerAction press(
+                VNTMutableDictionary::newInstance(str("VNTTriggerAction")));
+            press.setStoredObject(action.uuid(), str("uuid"));
+            trigger.triggerActions()->push_back(press.value());
+        }
+        triggers->push_back(trigger.value());
+    }
+    const VNTTriggerLayer layer(VNTMutableDictionary::newInstance(str("VNTTriggerLayer")));
+    layer.setStoredObject(Value(triggers), str("childs"));
+    return layer;
+}
+
+void RemoveDuplicateButtons(benchmark::State& state) {
+    // One log line per duplicate; they are not what is measured.
+    platform::setLogSink([](const QString&) {});
+    for (auto _ : state) {
+        state.PauseTiming();
+        const VNTTriggerLayer layer = layerOfManyTriggers(int(state.range(0)), {});
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(layer.checkOSDBDuplicates(nullptr));
+    }
+    platform::setLogSink({});
+}
+BENCHMARK(RemoveDuplicateButtons)
+    ->Arg(10000)
+    ->Arg(40000)
+    ->Arg(160000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+void RecordUsersOfAnAction(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        VNTAction::cleanupUUIDs();
+        const VNTAction action(VNTMutableDictionary::newInstance(str("VNTAKeystroke")));
+        const VNTTriggerLayer layer = layerOfManyTriggers(int(state.range(0)), action);
+        const auto triggers = allInstancesOfClass(layer.value(), str("VNTTrigger"));
+        state.ResumeTiming();
+        for (const auto& trigger : triggers)
+            VNTTrigger(trigger).registerUsedActions();
+        benchmark::DoNotOptimize(action.hasUsers());
+    }
+}
+BENCHMARK(RecordUsersOfAnAction)
+    ->Arg(10000)
+    ->Arg(40000)
+    ->Arg(160000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,17 +1,18 @@
 #include "vantir/core/classes.h"
 
 #include "platform/core/alerts.h"
-#include "platform/core/event_loop_clock.h"
 #include "platform/core/log.h"
-#include "platform/core/notification_center.h"
 #include "vantir/core/collections.h"
+#include "vantir/core/model_context.h"
 #include "vantir/core/preferences.h"
 #include "vantir/core/repository.h"
 
 #include <QUuid>
 
-#include <set>
+#include <algorithm>
+#include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace vantir {
 
@@ -23,11 +24,22 @@ const QString kChilds = QStringLiteral("childs");
 const QString kRepeatChilds = QStringLiteral("repeatChilds");
 const QString kOSDB = QStringLiteral("osdb");
 
+// The users of an action in the order they came, found by their dictionary in constant time:
+// an action may have as many users as the archive has triggers.
+struct Users {
+    struct Entry {
+        std::uint64_t order = 0;
+        std::weak_ptr<Dictionary> user;
+    };
+    std::unordered_map<const Dictionary*, Entry> byDictionary;
+    std::uint64_t nextOrder = 0;
+};
+
 // What records hold besides their stored keys: the users of an action and the parent trigger
 // of a trigger action. Kept beside the records, keyed by their dictionary, and dropped with them.
 struct Transient {
     std::weak_ptr<Dictionary> owner;
-    std::vector<std::weak_ptr<Dictionary>> users;
+    Users users;
     std::weak_ptr<Dictionary> parent;
 };
 
@@ -58,7 +70,6 @@ QHash<QString, DictionaryRef>& registry() {
 }
 
 bool ignoreUUID = false;
-platform::Clock* modelClock = nullptr;
 
 struct KindInfo {
     QString initialName;
@@ -82,14 +93,6 @@ const KindInfo* kindInfoOf(const VNTMutableDictionary& record) {
             return &*it;
     }
     return nullptr;
-}
-
-QDateTime now() {
-    static platform::EventLoopClock realClock;
-    const QDateTime date = (modelClock ? modelClock : &realClock)->currentDate();
-    // Archives keep dates to the second; so does memory, so that a saved archive loads back
-    // equal.
-    return QDateTime::fromSecsSinceEpoch(date.toSecsSinceEpoch(), Qt::UTC);
 }
 
 ArrayRef listCreatedWhenMissing(const VNTMutableDictionary& record, const QString& key) {
@@ -120,7 +123,8 @@ void registerActionClasses() {
         newAction.setStoredObject(VNTAction::generatedUUID(), kUUID);
         newAction.registerWithUUID();
         newAction.setStoredObject(newAction.initialName(), kName);
-        newAction.setStoredObject(now(), QStringLiteral("creationDate"));
+        if (const auto date = modelDateNow())
+            newAction.setStoredObject(*date, QStringLiteral("creationDate"));
         for (const char* key : {"AuthorName", "AuthorMail"}) {
             const QString name = QString::fromLatin1(key);
             // "AuthorName" is stored as "authorName".
@@ -129,7 +133,7 @@ void registerActionClasses() {
                                           name.left(1).toLower() + name.mid(1));
         }
     };
-    action.getters.insert(QStringLiteral("privateIcon"), [](const VNTMutableDictionary& self) {
+    action.addVirtualKey(keys::icon, [](const VNTMutableDictionary& self) {
         return Value(VNTAction(self).iconFileName());
     });
     VNTAction::setKindInfo(action.name, QStringLiteral("Generic Action"),
@@ -148,12 +152,10 @@ void registerActionClasses() {
                            {"delayTime", 0},
                            {"useFlashMode", false}});
     };
-    keystroke.getters.insert(
-        QStringLiteral("privateReactivateEnabled"), [](const VNTMutableDictionary& self) {
-            return Value(!self.stringForKey(QStringLiteral("appName")).isEmpty());
-        });
-    keystroke.dependentKeys.insert(QStringLiteral("appName"),
-                                   {QStringLiteral("reactivateEnabled")});
+    keystroke.addVirtualKey(keys::reactivateEnabled, [](const VNTMutableDictionary& self) {
+        return Value(!self.stringForKey(QStringLiteral("appName")).isEmpty());
+    });
+    keystroke.addDependentKey(QStringLiteral("appName"), keys::reactivateEnabled);
     VNTAction::setKindInfo(keystroke.name, QStringLiteral("New Keystroke"),
                            QStringLiteral("IconSmallKS.png"));
 
@@ -172,31 +174,27 @@ void registerActionClasses() {
             return Value(self.storedObjectForKey(key).toInteger() == wanted);
         };
     };
-    mouse.getters.insert(QStringLiteral("privateIsMoveMouseType"), typeIs("mouseEventType", 0));
-    mouse.getters.insert(QStringLiteral("privateIsClickMouseType"), typeIs("mouseEventType", 1));
-    mouse.getters.insert(QStringLiteral("privateIsScrollWheelType"), typeIs("mouseEventType", 2));
-    mouse.getters.insert(QStringLiteral("privateIsHoldReleaseSelected"),
-                         typeIs("mouseClickCount", 100));
-    mouse.dependentKeys.insert(QStringLiteral("mouseEventType"),
-                               {QStringLiteral("isMoveMouseType"),
-                                QStringLiteral("isClickMouseType"),
-                                QStringLiteral("isScrollWheelType")});
-    mouse.dependentKeys.insert(QStringLiteral("mouseClickCount"),
-                               {QStringLiteral("isHoldReleaseSelected")});
+    mouse.addVirtualKey(keys::isMoveMouseType, typeIs("mouseEventType", 0));
+    mouse.addVirtualKey(keys::isClickMouseType, typeIs("mouseEventType", 1));
+    mouse.addVirtualKey(keys::isScrollWheelType, typeIs("mouseEventType", 2));
+    mouse.addVirtualKey(keys::isHoldReleaseSelected, typeIs("mouseClickCount", 100));
+    for (const VirtualKey& type :
+         {keys::isMoveMouseType, keys::isClickMouseType, keys::isScrollWheelType})
+        mouse.addDependentKey(QStringLiteral("mouseEventType"), type);
+    mouse.addDependentKey(QStringLiteral("mouseClickCount"), keys::isHoldReleaseSelected);
     VNTAction::setKindInfo(mouse.name, QStringLiteral("New Mouse Event"),
                            QStringLiteral("IconSmallME.png"));
 
     RecordClass& script =
         addRecordClass(QStringLiteral("VNTAAppleScript"), QStringLiteral("VNTAction"));
-    script.getters.insert(QStringLiteral("privateScriptAsData"),
-                          [](const VNTMutableDictionary& self) {
-                              return Value(self.stringForKey(QStringLiteral("script")).toLatin1());
-                          });
-    script.setters.insert(QStringLiteral("setPrivateScriptAsData:"),
-                          [](const VNTMutableDictionary& self, const Value& value) {
-                              self.setStoredObject(QString::fromLatin1(value.toData()),
-                                                   QStringLiteral("script"));
-                          });
+    script.addVirtualKey(
+        keys::scriptAsData,
+        [](const VNTMutableDictionary& self) {
+            return Value(self.stringForKey(QStringLiteral("script")).toLatin1());
+        },
+        [](const VNTMutableDictionary& self, const Value& value) {
+            self.setStoredObject(QString::fromLatin1(value.toData()), QStringLiteral("script"));
+        });
     VNTAction::setKindInfo(script.name, QStringLiteral("New AppleScript"),
                            QStringLiteral("IconSmallAS.png"));
 }
@@ -204,18 +202,17 @@ void registerActionClasses() {
 void registerRemoteClasses() {
     RecordClass& remote =
         addRecordClass(QStringLiteral("VNTRemote"), QStringLiteral("VNTMutableDictionary"));
-    remote.getters.insert(QStringLiteral("privateLayers"), [](const VNTMutableDictionary& self) {
-        return self.storedObjectForKey(kChilds);
-    });
-    remote.setters.insert(QStringLiteral("setPrivateLayers:"),
-                          [](const VNTMutableDictionary& self, const Value& value) {
-                              self.setStoredObject(value, kChilds);
-                          });
+    remote.addVirtualKey(
+        keys::layers,
+        [](const VNTMutableDictionary& self) { return self.storedObjectForKey(kChilds); },
+        [](const VNTMutableDictionary& self, const Value& value) {
+            self.setStoredObject(value, kChilds);
+        });
     addRecordClass(QStringLiteral("VNTAppleRemote"), QStringLiteral("VNTRemote"));
 
     RecordClass& layer =
         addRecordClass(QStringLiteral("VNTTriggerLayer"), QStringLiteral("VNTMutableDictionary"));
-    layer.getters.insert(QStringLiteral("privateNameWithID"), [](const VNTMutableDictionary& self) {
+    layer.addVirtualKey(keys::nameWithID, [](const VNTMutableDictionary& self) {
         const QString name = self.stringForKey(kName);
         const qint64 remoteID = self.integerForKey(QStringLiteral("arID"));
         if (!self.boolForKey(QStringLiteral("useForAR")) || remoteID == 0)
@@ -225,64 +222,56 @@ void registerRemoteClasses() {
 
     RecordClass& trigger =
         addRecordClass(QStringLiteral("VNTTrigger"), QStringLiteral("VNTMutableDictionary"));
-    trigger.getters.insert(QStringLiteral("privateChilds"), [](const VNTMutableDictionary& self) {
+    trigger.addVirtualKey(keys::childs, [](const VNTMutableDictionary& self) {
         return Value(listCreatedWhenMissing(self, kChilds));
     });
-    trigger.getters.insert(QStringLiteral("privateRepeatChilds"),
-                           [](const VNTMutableDictionary& self) {
-                               return Value(listCreatedWhenMissing(self, kRepeatChilds));
-                           });
+    trigger.addVirtualKey(keys::repeatChilds, [](const VNTMutableDictionary& self) {
+        return Value(listCreatedWhenMissing(self, kRepeatChilds));
+    });
     addRecordClass(QStringLiteral("VNTTriggerAppleRemote"), QStringLiteral("VNTTrigger"));
 
     RecordClass& triggerAction =
         addRecordClass(QStringLiteral("VNTTriggerAction"), QStringLiteral("VNTMutableDictionary"));
-    triggerAction.getters.insert(QStringLiteral("privateName"),
-                                 [](const VNTMutableDictionary& self) {
-                                     const VNTAction action = VNTTriggerAction(self).action();
-                                     if (!action)
-                                         return Value("<unknown action>");
-                                     return Value(action.name());
-                                 });
-    triggerAction.getters.insert(
-        QStringLiteral("privateAssignedItem"),
-        [](const VNTMutableDictionary& self) { return VNTTriggerAction(self).action().value(); });
-    triggerAction.setters.insert(QStringLiteral("setPrivateAssignedItem:"),
-                                 [](const VNTMutableDictionary& self, const Value& value) {
-                                     const VNTAction action(VNTMutableDictionary::of(value));
-                                     if (!action)
-                                         return;
-                                     self.setStoredObject(action.uuid(), kUUID);
-                                     self.setStoredObject(action.name(), QStringLiteral("title"));
-                                     platform::NotificationCenter::defaultCenter().post(
-                                         QStringLiteral("SetTriggerAction"), action.identity());
-                                 });
+    triggerAction.addVirtualKey(keys::triggerActionName, [](const VNTMutableDictionary& self) {
+        const VNTAction action = VNTTriggerAction(self).action();
+        if (!action)
+            return Value("<unknown action>");
+        return Value(action.name());
+    });
+    triggerAction.addVirtualKey(
+        keys::assignedItem,
+        [](const VNTMutableDictionary& self) { return VNTTriggerAction(self).action().value(); },
+        [](const VNTMutableDictionary& self, const Value& value) {
+            const VNTAction action(VNTMutableDictionary::of(value));
+            if (!action)
+                return;
+            self.setStoredObject(action.uuid(), kUUID);
+            self.setStoredObject(action.name(), QStringLiteral("title"));
+            postModelNotification(QStringLiteral("SetTriggerAction"), action.identity());
+        });
     const auto libraryParentOf = [](const Value& object) -> Value {
         VNTRepository* repository = VNTRepository::sharedRepository();
         if (!repository || object.isNone())
             return {};
         return Value(repository->parentDictionaryOf(object));
     };
-    triggerAction.getters.insert(QStringLiteral("privateAssignedGroup"),
-                                 [libraryParentOf](const VNTMutableDictionary& self) {
-                                     return libraryParentOf(
-                                         VNTTriggerAction(self).action().value());
-                                 });
-    triggerAction.setters.insert(QStringLiteral("setPrivateAssignedGroup:"),
-                                 [](const VNTMutableDictionary& self, const Value& group) {
-                                     self.silentlySetObject(firstObject(group[kChilds].toArray()),
-                                                            QStringLiteral("assignedItem"));
-                                 });
-    triggerAction.getters.insert(QStringLiteral("privateAssignedApplication"),
-                                 [libraryParentOf](const VNTMutableDictionary& self) {
-                                     return libraryParentOf(
-                                         self.objectForKey(QStringLiteral("assignedGroup")));
-                                 });
-    triggerAction.setters.insert(QStringLiteral("setPrivateAssignedApplication:"),
-                                 [](const VNTMutableDictionary& self, const Value& application) {
-                                     self.silentlySetObject(
-                                         firstObject(application[kChilds].toArray()),
-                                         QStringLiteral("assignedGroup"));
-                                 });
+    triggerAction.addVirtualKey(
+        keys::assignedGroup,
+        [libraryParentOf](const VNTMutableDictionary& self) {
+            return libraryParentOf(VNTTriggerAction(self).action().value());
+        },
+        [](const VNTMutableDictionary& self, const Value& group) {
+            self.silentlySetObject(firstObject(group[kChilds].toArray()), keys::assignedItem);
+        });
+    triggerAction.addVirtualKey(
+        keys::assignedApplication,
+        [libraryParentOf](const VNTMutableDictionary& self) {
+            return libraryParentOf(self.objectForKey(keys::assignedGroup));
+        },
+        [](const VNTMutableDictionary& self, const Value& application) {
+            self.silentlySetObject(firstObject(application[kChilds].toArray()),
+                                   keys::assignedGroup);
+        });
 }
 
 } // namespace
@@ -290,10 +279,6 @@ void registerRemoteClasses() {
 void registerModelClasses() {
     registerActionClasses();
     registerRemoteClasses();
-}
-
-void setModelClock(platform::Clock* clock) {
-    modelClock = clock;
 }
 
 int osdbForARBE(qint64 arbe) {
@@ -390,9 +375,11 @@ void VNTAction::updateUUID() const {
 }
 
 void VNTAction::updateDates() const {
-    const QDateTime date = now();
-    setStoredObject(date, QStringLiteral("creationDate"));
-    setStoredObject(date, QStringLiteral("changeDate"));
+    const auto date = modelDateNow();
+    if (!date)
+        return;
+    setStoredObject(*date, QStringLiteral("creationDate"));
+    setStoredObject(*date, QStringLiteral("changeDate"));
 }
 
 QString VNTAction::initialName() const {
@@ -417,35 +404,49 @@ bool VNTAction::perform() const {
 void VNTAction::addUser(const VNTTriggerAction& user) const {
     if (isNull() || user.isNull())
         return;
-    auto& users = transientOf(bindings()).users;
-    for (const auto& existing : users) {
-        if (existing.lock() == user.bindings())
-            return;
-    }
-    users.push_back(user.bindings());
+    Users& users = transientOf(bindings()).users;
+    Users::Entry& entry = users.byDictionary[user.bindings().get()];
+    if (entry.user.lock() == user.bindings())
+        return;
+    // New, or in place of a user that died and left its address to this one.
+    entry = Users::Entry{users.nextOrder++, user.bindings()};
 }
 
 bool VNTAction::removeUser(const VNTTriggerAction& user) const {
     if (isNull() || user.isNull())
         return false;
-    auto& users = transientOf(bindings()).users;
-    return std::erase_if(
-               users, [&](const auto& existing) { return existing.lock() == user.bindings(); }) > 0;
+    Users& users = transientOf(bindings()).users;
+    auto it = users.byDictionary.find(user.bindings().get());
+    if (it == users.byDictionary.end())
+        return false;
+    const bool wasUser = it->second.user.lock() == user.bindings();
+    users.byDictionary.erase(it);
+    return wasUser;
 }
 
 std::vector<VNTTriggerAction> VNTAction::users() const {
     std::vector<VNTTriggerAction> result;
     if (isNull())
         return result;
-    for (const auto& user : transientOf(bindings()).users) {
-        if (auto alive = user.lock())
-            result.emplace_back(VNTMutableDictionary(alive));
+    std::vector<std::pair<std::uint64_t, DictionaryRef>> alive;
+    for (const auto& [dictionary, entry] : transientOf(bindings()).users.byDictionary) {
+        if (auto user = entry.user.lock())
+            alive.emplace_back(entry.order, std::move(user));
     }
+    std::sort(alive.begin(), alive.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    result.reserve(alive.size());
+    for (auto& [order, user] : alive)
+        result.emplace_back(VNTMutableDictionary(std::move(user)));
     return result;
 }
 
 bool VNTAction::hasUsers() const {
-    return !users().empty();
+    if (isNull())
+        return false;
+    const auto& users = transientOf(bindings()).users.byDictionary;
+    return std::any_of(users.begin(), users.end(),
+                       [](const auto& entry) { return !entry.second.user.expired(); });
 }
 
 int VNTAction::compareAlphabetically(const VNTAction& other) const {
@@ -506,8 +507,10 @@ bool VNTTriggerLayer::performActionForOSDB(qint64 osdb, qint64 /*remoteID*/, boo
 
 int VNTTriggerLayer::checkOSDBDuplicates(platform::Alerts* alerts) const {
     const ArrayRef list = triggers();
-    std::set<qint64> seen;
-    std::vector<Value> duplicates;
+    std::unordered_set<qint64> seen;
+    // By identity: a trigger listed twice goes from both places, as with any other duplicate.
+    std::unordered_set<const Dictionary*> duplicates;
+    int found = 0;
     for (const Value& item : *list) {
         const VNTTrigger trigger(VNTMutableDictionary::of(item));
         const std::optional<qint64> number = trigger.osdb();
@@ -515,11 +518,12 @@ int VNTTriggerLayer::checkOSDBDuplicates(platform::Alerts* alerts) const {
             continue;
         if (seen.insert(*number).second)
             continue;
-        duplicates.push_back(item);
+        duplicates.insert(trigger.bindings().get());
+        ++found;
         platform::log(QStringLiteral("Layer '%1': remove duplicate of class '%2': %3")
                           .arg(stringForKey(kName), trigger.className(), describe(item)));
     }
-    if (duplicates.empty())
+    if (found == 0)
         return 0;
     if (alerts) {
         alerts->runModal(platform::Alert{
@@ -530,14 +534,13 @@ int VNTTriggerLayer::checkOSDBDuplicates(platform::Alerts* alerts) const {
                            "\n\nPlease save your archive to make this cleanup permanent.")
                 .arg(stringForKey(kName)),
             {QStringLiteral("OK")}});
-        platform::NotificationCenter::defaultCenter().post(QStringLiteral("ChangedRepository"),
-                                                           identity());
+        postModelNotification(QStringLiteral("ChangedRepository"), identity());
     }
     std::erase_if(*list, [&](const Value& item) {
-        return std::any_of(duplicates.begin(), duplicates.end(),
-                           [&](const Value& duplicate) { return duplicate.isSameObject(item); });
+        const DictionaryRef dictionary = item.toDictionary();
+        return dictionary && duplicates.contains(dictionary.get());
     });
-    return int(duplicates.size());
+    return found;
 }
 
 void VNTTriggerLayer::cleanupSectionStuff() const {
@@ -564,11 +567,11 @@ std::optional<qint64> VNTTrigger::osdb() const {
 }
 
 ArrayRef VNTTrigger::triggerActions() const {
-    return arrayForKey(kChilds);
+    return objectForKey(keys::childs).toArray();
 }
 
 ArrayRef VNTTrigger::triggerRepeatActions() const {
-    return arrayForKey(kRepeatChilds);
+    return objectForKey(keys::repeatChilds).toArray();
 }
 
 void VNTTrigger::removeTriggerAction(const VNTTriggerAction& action) const {

@@ -10,7 +10,6 @@
 
 namespace platform {
 class Alerts;
-class Clock;
 } // namespace platform
 
 namespace vantir {
@@ -20,10 +19,6 @@ class VNTTriggerAction;
 
 /// Registers the model's classes in the class table; called once on first use of the table.
 void registerModelClasses();
-
-/// The clock whose calendar date stamps new and pasted actions. Null (the default) means the
-/// real clock.
-void setModelClock(platform::Clock* clock);
 
 /// The current build number, stored as the archive's "Version".
 inline constexpr int kCurrentBuildNumber = 30;
@@ -88,7 +83,7 @@ class VNTRemote : public VNTMutableDictionary {
 public:
     VNTRemote() = default;
     explicit VNTRemote(const VNTMutableDictionary& record) : VNTMutableDictionary(record) {}
-    ArrayRef layers() const { return arrayForKey(QStringLiteral("layers")); }
+    ArrayRef layers() const { return objectForKey(keys::layers).toArray(); }
 };
 
 /// A layer: a named set of triggers.
@@ -99,7 +94,7 @@ public:
 
     /// The layer's "childs", created empty when missing.
     ArrayRef triggers() const;
-    QString nameWithID() const { return stringForKey(QStringLiteral("nameWithID")); }
+    QString nameWithID() const { return objectForKey(keys::nameWithID).toString(); }
     /// NO for -1; otherwise whether "useForAR" is on and "arID" equals `remoteID`.
     bool isResponsibleForID(qint64 remoteID) const;
     /// Performs the trigger actions bound to `osdb`: "repeatChilds" when `repeated` and that

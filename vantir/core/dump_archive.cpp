@@ -6,7 +6,7 @@
 
 namespace vantir {
 
-platform::Expected<QByteArray> dumpArchive(const QString& path) {
+platform::Expected<QByteArray> dumpArchive(const QString& path, ModelContext& model) {
     const auto bytes = platform::readFile(path);
     if (!bytes)
         return platform::Error{bytes.error()};
@@ -15,7 +15,7 @@ platform::Expected<QByteArray> dumpArchive(const QString& path) {
         return platform::Error{QStringLiteral("cannot read %1: %2").arg(path, archive.error())};
     RepositoryServices services;
     services.mode = LoadMode::Inspect;
-    VNTRepository repository(services);
+    VNTRepository repository(model, services);
     repository.adopt(*archive);
     for (const VNTTriggerLayer& layer : repository.layersOfFirstRemote())
         layer.checkOSDBDuplicates(nullptr);

@@ -3,12 +3,11 @@
 #include "platform/core/log.h"
 #include "platform/core/notification_center.h"
 #include "platform/core/property_list.h"
+#include "vantir/core/model_context.h"
 
 namespace vantir {
 
 namespace {
-
-Preferences* shared = nullptr;
 
 bool answersString(const platform::Value& value) {
     switch (value.type()) {
@@ -103,14 +102,12 @@ void registerDefaultSettings(platform::Defaults& defaults) {
 }
 
 Preferences* Preferences::thePreferences() {
-    return shared;
-}
-
-void Preferences::setThePreferences(Preferences* preferences) {
-    shared = preferences;
+    const ModelContext* context = ModelContext::current();
+    return context ? context->preferences() : nullptr;
 }
 
 platform::Defaults* Preferences::defaults() {
+    Preferences* shared = thePreferences();
     return shared ? &shared->m_defaults : nullptr;
 }
 
@@ -158,7 +155,7 @@ void Preferences::applyDebugSwitches() const {
 
 void Preferences::apply() {
     savePrefs();
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("PreferencesChanged"), this);
+    m_notifications.post(QStringLiteral("PreferencesChanged"), this);
 }
 
 bool Preferences::savePrefs() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/core/defaults.h"
+#include "platform/core/notification_center.h"
 
 #include <QString>
 
@@ -38,16 +39,17 @@ inline const QString kDefaultVersionCheckServer =
 /// written).
 void registerDefaultSettings(platform::Defaults& defaults);
 
-/// The program's preferences: one shared instance over the user defaults of the "Vantir"
-/// domain. The class-side accessors reach the shared instance's defaults and write every change
-/// at once; without a shared instance they answer the fallback and store nothing.
+/// The program's preferences over the user defaults of the "Vantir" domain. The shared
+/// instance is the one of the living `ModelContext`; the class-side accessors reach its
+/// defaults and write every change at once; without one they answer the fallback and store
+/// nothing.
 class Preferences {
 public:
-    explicit Preferences(platform::Defaults& defaults) : m_defaults(defaults) {}
+    Preferences(platform::Defaults& defaults, platform::NotificationCenter& notifications)
+        : m_defaults(defaults), m_notifications(notifications) {}
 
-    /// The shared instance, or null until the program makes one.
+    /// The shared instance, or null when the program has none.
     static Preferences* thePreferences();
-    static void setThePreferences(Preferences* preferences);
     static platform::Defaults* defaults();
 
     static bool existsKey(const QString& key);
@@ -59,6 +61,7 @@ public:
     static void setInteger(qint64 value, const QString& key);
 
     platform::Defaults& userDefaults() { return m_defaults; }
+    const platform::Defaults& userDefaults() const { return m_defaults; }
     bool DebugMode() const { return m_defaults.boolForKey(QStringLiteral("DebugMode")); }
     bool DebugMode2() const { return m_defaults.boolForKey(QStringLiteral("DebugMode2")); }
     /// Turns the debug switches on or off from "DebugMode" and "DebugMode2".
@@ -73,6 +76,7 @@ public:
 
 private:
     platform::Defaults& m_defaults;
+    platform::NotificationCenter& m_notifications;
 };
 
 /// Debug lines: written only when "DebugMode" (`dlog`) or "DebugMode2" (`dlog2`) is on.

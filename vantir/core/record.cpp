@@ -1,8 +1,8 @@
 #include "vantir/core/record.h"
 
-#include "platform/core/notification_center.h"
 #include "vantir/core/classes.h"
 #include "vantir/core/collections.h"
+#include "vantir/core/model_context.h"
 
 #include <cassert>
 #include <map>
@@ -50,6 +50,19 @@ bool RecordClass::isKindOf(const QString& className) const {
     return false;
 }
 
+void RecordClass::addVirtualKey(const VirtualKey& key, VirtualGetter getter, VirtualSetter setter) {
+    assert(name == QLatin1String(key.className) && "a virtual key of another class");
+    assert(bool(setter) == (key.access == KeyAccess::ReadWrite) &&
+           "a writing accessor exactly for writable keys");
+    getters.insert(readerMessageForKey(key.key()), std::move(getter));
+    if (setter)
+        setters.insert(writerMessageForKey(key.key()), std::move(setter));
+}
+
+void RecordClass::addDependentKey(const QString& storedKey, const VirtualKey& dependent) {
+    dependentKeys[storedKey].append(dependent.key());
+}
+
 const VirtualGetter* RecordClass::findGetter(const QString& message) const {
     for (const RecordClass* cls = this; cls; cls = cls->base) {
         auto it = cls->getters.constFind(message);
@@ -88,6 +101,13 @@ RecordClass& addRecordClass(const QString& name, const QString& baseName) {
     RecordClass& result = *cls;
     classes[name] = std::move(cls);
     return result;
+}
+
+std::vector<const RecordClass*> allRecordClasses() {
+    std::vector<const RecordClass*> classes;
+    for (const auto& entry : classTable().classes)
+        classes.push_back(entry.second.get());
+    return classes;
 }
 
 VNTMutableDictionary VNTMutableDictionary::newInstance(const QString& className) {
@@ -160,14 +180,13 @@ void VNTMutableDictionary::silentlySetObject(const Value& value, const QString& 
     for (const RecordClass* c = cls; c; c = c->base)
         changed += c->dependentKeys.value(key);
     for (const QString& changedKey : changed)
-        platform::NotificationCenter::defaultCenter().post(
-            kDidChangeValueForKey, identity(),
-            Value::newDictionary({{QStringLiteral("key"), changedKey}}));
+        postModelNotification(kDidChangeValueForKey, identity(),
+                              Value::newDictionary({{QStringLiteral("key"), changedKey}}));
 }
 
 void VNTMutableDictionary::setObject(const Value& value, const QString& key) const {
     silentlySetObject(value, key);
-    platform::NotificationCenter::defaultCenter().post(kChangedAction, identity());
+    postModelNotification(kChangedAction, identity());
 }
 
 Value VNTMutableDictionary::storedObjectForKey(const QString& key) const {

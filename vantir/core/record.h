@@ -1,12 +1,14 @@
 #pragma once
 
 #include "platform/core/value.h"
+#include "vantir/core/virtual_keys.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 namespace vantir {
 
@@ -38,6 +40,12 @@ struct RecordClass {
     /// "mouseEventType"); their change is announced with it.
     QHash<QString, QStringList> dependentKeys;
 
+    /// Implements `key`, which must be one this class brings: its reading accessor, and its
+    /// writing accessor exactly when the key is writable.
+    void addVirtualKey(const VirtualKey& key, VirtualGetter getter, VirtualSetter setter = {});
+    /// Announces the change of the virtual key `dependent` with every change of `storedKey`.
+    void addDependentKey(const QString& storedKey, const VirtualKey& dependent);
+
     bool isKindOf(const QString& className) const;
     const VirtualGetter* findGetter(const QString& message) const;
     const VirtualSetter* findSetter(const QString& message) const;
@@ -50,6 +58,8 @@ const RecordClass* recordClassNamed(const QString& name);
 RecordClass* mutableRecordClassNamed(const QString& name);
 /// Adds a class to the table; `baseName` must already be there. Answers the new class.
 RecordClass& addRecordClass(const QString& name, const QString& baseName);
+/// Every class of the table, the root included.
+std::vector<const RecordClass*> allRecordClasses();
 
 /// Name of the notification posted (on the default centre, object: the record's dictionary)
 /// after a key was written through `silentlySetObject` or `setObject`, user information
@@ -97,11 +107,16 @@ public:
 
     /// Reads `key` through the accessor dispatch: a virtual key of the class, or the store.
     Value objectForKey(const QString& key) const;
+    Value objectForKey(const VirtualKey& key) const { return objectForKey(key.key()); }
     /// Writes `key` through the accessor dispatch and announces the change. A none value
     /// removes a stored key.
     void silentlySetObject(const Value& value, const QString& key) const;
+    void silentlySetObject(const Value& value, const VirtualKey& key) const {
+        silentlySetObject(value, key.key());
+    }
     /// As `silentlySetObject`, then posts "ChangedAction" with the record.
     void setObject(const Value& value, const QString& key) const;
+    void setObject(const Value& value, const VirtualKey& key) const { setObject(value, key.key()); }
 
     /// The backing store itself, bypassing the dispatch.
     Value storedObjectForKey(const QString& key) const;

@@ -17,8 +17,6 @@ namespace vantir {
 
 namespace {
 
-VNTRepository* shared = nullptr;
-
 const QString kLibrary = QStringLiteral("Library");
 const QString kRemotes = QStringLiteral("Remotes");
 const QString kVersion = QStringLiteral("Version");
@@ -60,20 +58,20 @@ platform::Expected<DictionaryRef> parseArchive(QByteArrayView bytes) {
     return archive;
 }
 
-VNTRepository::VNTRepository(RepositoryServices services)
-    : m_services(std::move(services)), m_libraries(emptyArchive()) {}
+VNTRepository::VNTRepository(ModelContext& model, RepositoryServices services)
+    : m_model(model), m_services(std::move(services)), m_libraries(emptyArchive()) {
+    if (!m_model.m_repository)
+        m_model.m_repository = this;
+}
 
 VNTRepository::~VNTRepository() {
-    if (shared == this)
-        shared = nullptr;
+    if (m_model.m_repository == this)
+        m_model.m_repository = nullptr;
 }
 
 VNTRepository* VNTRepository::sharedRepository() {
-    return shared;
-}
-
-void VNTRepository::setSharedRepository(VNTRepository* repository) {
-    shared = repository;
+    const ModelContext* context = ModelContext::current();
+    return context ? context->repository() : nullptr;
 }
 
 QString VNTRepository::applicationSupportDirectory(const QString& name) {
@@ -114,12 +112,14 @@ std::vector<VNTTriggerLayer> VNTRepository::layersOfFirstRemote() const {
     return layers;
 }
 
-DictionaryRef VNTRepository::readUserArchive(const QString& path) {
+DictionaryRef VNTRepository::readUserArchive(const QString& path, QByteArray& bytesRead) {
     auto bytes = platform::readFile(path);
     auto archive = bytes ? parseArchive(*bytes)
                          : platform::Expected<DictionaryRef>(platform::Error{bytes.error()});
-    if (archive)
+    if (archive) {
+        bytesRead = *bytes;
         return *archive;
+    }
     platform::log(QStringLiteral("cannot load the archive %1: %2").arg(path, archive.error()));
     if (m_services.mode == LoadMode::Inspect)
         return nullptr;
@@ -148,8 +148,9 @@ LoadOutcome VNTRepository::load() {
     m_saveRefused = false;
     const QString userArchive = archiveFilename();
     DictionaryRef archive;
+    QByteArray bytesRead;
     if (QFileInfo::exists(userArchive)) {
-        archive = readUserArchive(userArchive);
+        archive = readUserArchive(userArchive, bytesRead);
     } else {
         QString path = m_services.defaultArchivePath;
         if (path.isEmpty())
@@ -158,9 +159,10 @@ LoadOutcome VNTRepository::load() {
         auto bytes = platform::readFile(path);
         auto parsed = bytes ? parseArchive(*bytes)
                             : platform::Expected<DictionaryRef>(platform::Error{bytes.error()});
-        if (parsed)
+        if (parsed) {
             archive = *parsed;
-        else
+            bytesRead = *bytes;
+        } else
             platform::log(
                 QStringLiteral("cannot load the default archive: %1").arg(parsed.error()));
     }
@@ -170,7 +172,7 @@ LoadOutcome VNTRepository::load() {
         archive = emptyArchive();
         (*archive)[kVersion] = kCurrentBuildNumber;
     }
-    return adopt(std::move(archive));
+    return adopt(std::move(archive), bytesRead);
 }
 
 LoadOutcome VNTRepository::reload() {
@@ -179,8 +181,16 @@ LoadOutcome VNTRepository::reload() {
     return load();
 }
 
-LoadOutcome VNTRepository::adopt(DictionaryRef archive) {
+LoadOutcome VNTRepository::adopt(DictionaryRef archive, const QByteArray& fileAsRead) {
     m_libraries = archive ? std::move(archive) : emptyArchive();
+    // Every upgrade goes by the version the file had when read: the first upgrade raises it.
+    const qint64 versionAsRead = Value(m_libraries)[kVersion].toInteger();
+    const bool asksToUpgrade = versionAsRead <= 16 && m_services.mode == LoadMode::Program;
+    m_archiveAsRead = fileAsRead;
+    if (m_archiveAsRead.isEmpty() && asksToUpgrade) {
+        if (const auto xml = platform::writeXmlPropertyList(Value(m_libraries)))
+            m_archiveAsRead = *xml;
+    }
     for (const QString& key : {kLibrary, kRemotes}) {
         if (Value(m_libraries)[key].toArray() == nullptr)
             (*m_libraries)[key] = Value::newArray();
@@ -189,26 +199,45 @@ LoadOutcome VNTRepository::adopt(DictionaryRef archive) {
     poseVNTAClasses(Value(remotes()));
 
     const auto triggers = allInstancesOfClass(Value(remotes()), QStringLiteral("VNTTrigger"));
-
-    if (Value(m_libraries)[kVersion].toInteger() <= 16) {
+    if (versionAsRead <= 16) {
         for (const auto& record : triggers) {
             const VNTTrigger trigger(record);
             trigger.cleanupARBEs();
             trigger.poseTriggerActions();
         }
-        if (m_services.mode == LoadMode::Program) {
-            platform::AlertResponse answer = platform::AlertResponse::First;
-            if (m_services.alerts)
-                answer = m_services.alerts->runModal(platform::Alert{
-                    platform::AlertStyle::Warning,
-                    kAlertTitle,
-                    QStringLiteral("Your archive of actions has to be updated. Would you like to "
-                                   "create a backup file on your Desktop?"),
-                    {QStringLiteral("Create Backup"), QStringLiteral("Just Upgrade"),
-                     QStringLiteral("Quit")}});
+    }
+    // Before the upgrade is saved, so that the saved archive keeps these settings.
+    if (versionAsRead <= 19) {
+        for (const auto& layer :
+             allInstancesOfClass(Value(remotes()), QStringLiteral("VNTTriggerLayer")))
+            VNTTriggerLayer(layer).cleanupSectionStuff();
+    }
+    if (versionAsRead <= 16) {
+        if (asksToUpgrade) {
+            platform::Alert question{
+                platform::AlertStyle::Warning,
+                kAlertTitle,
+                QStringLiteral("Your archive of actions has to be updated. Would you like to "
+                               "create a backup file on your Desktop?"),
+                {QStringLiteral("Create Backup"), QStringLiteral("Just Upgrade"),
+                 QStringLiteral("Quit")}};
+            // Dismissing the question touches nothing.
+            question.escapeAnswer = platform::AlertResponse::Third;
+            const platform::AlertResponse answer = m_services.alerts
+                                                       ? m_services.alerts->runModal(question)
+                                                       : platform::AlertResponse::First;
             switch (answer) {
             case platform::AlertResponse::First:
-                saveBackup();
+                if (const auto backup = saveBackup(); !backup) {
+                    // Upgrading without the backup asked for would leave the user no way back.
+                    alert(kAlertTitle,
+                          QStringLiteral("The backup could not be written (%1).\n\nYour archive of "
+                                         "actions has not been changed. Vantir quits now; start "
+                                         "it again to upgrade with or without a backup.")
+                              .arg(backup.error()),
+                          {QStringLiteral("Quit")});
+                    return LoadOutcome::QuitRequested;
+                }
                 break;
             case platform::AlertResponse::Second:
                 break;
@@ -219,12 +248,6 @@ LoadOutcome VNTRepository::adopt(DictionaryRef archive) {
         (*m_libraries)[kVersion] = kCurrentBuildNumber;
         if (m_services.mode == LoadMode::Program)
             save();
-    }
-
-    if (Value(m_libraries)[kVersion].toInteger() <= 19) {
-        for (const auto& layer :
-             allInstancesOfClass(Value(remotes()), QStringLiteral("VNTTriggerLayer")))
-            VNTTriggerLayer(layer).cleanupSectionStuff();
     }
 
     for (const auto& trigger : triggers)
@@ -255,8 +278,28 @@ bool VNTRepository::save() {
     return writeArchive(archiveFilename());
 }
 
-bool VNTRepository::saveBackup() {
-    return writeArchive(backupFilename());
+platform::Expected<void> VNTRepository::saveBackup() {
+    const QString path = backupFilename();
+    auto written = QDir().mkpath(QFileInfo(path).absolutePath())
+                       ? platform::writeFileAtomically(path, m_archiveAsRead)
+                       : platform::Expected<void>(platform::Error{
+                             QStringLiteral("cannot make the folder of %1").arg(path)});
+    if (!written)
+        platform::log(QStringLiteral("cannot write the backup: %1").arg(written.error()));
+    return written;
+}
+
+QString VNTRepository::preferredDirectory(const QString& key) const {
+    const Preferences* preferences = m_model.preferences();
+    return preferences ? stringForKey(preferences->userDefaults(), key, QDir::homePath())
+                       : QDir::homePath();
+}
+
+void VNTRepository::rememberDirectory(const QString& key, const QString& path) const {
+    if (Preferences* preferences = m_model.preferences()) {
+        preferences->userDefaults().setString(QFileInfo(path).absolutePath(), key);
+        preferences->userDefaults().synchronize();
+    }
 }
 
 void VNTRepository::alert(const QString& title, const QString& text,
@@ -279,8 +322,7 @@ bool VNTRepository::exportOfType(const Value& item, const QString& type) {
     request.title = QStringLiteral("Export");
     request.fileTypes = {QStringLiteral("vnta")};
     request.allowsOtherFileTypes = true;
-    request.directory =
-        Preferences::stringForKey(QStringLiteral("ExportDirectory"), QDir::homePath());
+    request.directory = preferredDirectory(QStringLiteral("ExportDirectory"));
     request.fileName = item[QStringLiteral("name")].toString();
     const std::optional<QString> path = m_services.panels->runSavePanel(request);
     if (!path)
@@ -288,7 +330,7 @@ bool VNTRepository::exportOfType(const Value& item, const QString& type) {
     const auto bytes = platform::writeXmlPropertyList(exported);
     const auto written = bytes ? platform::writeFileAtomically(*path, *bytes)
                                : platform::Expected<void>(platform::Error{bytes.error()});
-    Preferences::setString(QFileInfo(*path).absolutePath(), QStringLiteral("ExportDirectory"));
+    rememberDirectory(QStringLiteral("ExportDirectory"), *path);
     if (!written)
         platform::log(QStringLiteral("export to %1 failed: %2").arg(*path, written.error()));
     return bool(written);
@@ -303,8 +345,7 @@ Value VNTRepository::importObjectGetType(QString* type) {
     FilePanelRequest request;
     request.title = QStringLiteral("Import");
     request.fileTypes = {QStringLiteral("vnta"), QStringLiteral("xml"), QStringLiteral("plist")};
-    request.directory =
-        Preferences::stringForKey(QStringLiteral("ImportDirectory"), QDir::homePath());
+    request.directory = preferredDirectory(QStringLiteral("ImportDirectory"));
     const std::optional<QString> path =
         m_services.panels ? m_services.panels->runOpenPanel(request) : std::nullopt;
     if (!path)
@@ -313,7 +354,7 @@ Value VNTRepository::importObjectGetType(QString* type) {
     auto bytes = platform::readFile(*path);
     auto root = bytes ? platform::readPropertyList(*bytes)
                       : platform::Expected<Value>(platform::Error{bytes.error()});
-    Preferences::setString(QFileInfo(*path).absolutePath(), QStringLiteral("ImportDirectory"));
+    rememberDirectory(QStringLiteral("ImportDirectory"), *path);
     const Value object = root ? (*root)[QStringLiteral("Object")] : Value();
     if (!object.toDictionary()) {
         platform::log(QStringLiteral("cannot import %1: %2")

@@ -3,6 +3,7 @@
 #include "platform/core/expected.h"
 #include "vantir/core/classes.h"
 #include "vantir/core/file_panels.h"
+#include "vantir/core/model_context.h"
 
 #include <QByteArrayView>
 
@@ -20,8 +21,9 @@ namespace vantir {
 /// in memory without asking, saving, moving or showing anything.
 enum class LoadMode { Program, Inspect };
 
-/// What a load ended with. `QuitRequested`: the user chose "Quit" when asked to upgrade; the
-/// program ends without saving.
+/// What a load ended with. `QuitRequested`: the user chose "Quit" (or Escape) when asked to
+/// upgrade, or the backup the user asked for could not be written; the program ends without
+/// saving.
 enum class LoadOutcome { Loaded, QuitRequested };
 
 struct RepositoryServices {
@@ -46,14 +48,14 @@ platform::Expected<DictionaryRef> parseArchive(QByteArrayView bytes);
 /// archives, saving, the backup, and export and import of library items.
 class VNTRepository {
 public:
-    explicit VNTRepository(RepositoryServices services = {});
+    /// The first repository made on `model` becomes the context's (the program's) repository.
+    explicit VNTRepository(ModelContext& model, RepositoryServices services = {});
     ~VNTRepository();
     VNTRepository(const VNTRepository&) = delete;
     VNTRepository& operator=(const VNTRepository&) = delete;
 
-    /// The program's repository, or null until it has made one.
+    /// The repository of the living model context (the one main() owns), or null.
     static VNTRepository* sharedRepository();
-    static void setSharedRepository(VNTRepository* repository);
 
     /// The program's data folder (`platform::dataFolder`), with `name` appended when given.
     static QString applicationSupportDirectory(const QString& name = {});
@@ -66,12 +68,15 @@ public:
     /// Drops the archive and the action registry, and loads again.
     LoadOutcome reload();
     /// Loading after the file is read: restores classes, upgrades older archives and registers
-    /// the actions' users. `archive` becomes the repository's.
-    LoadOutcome adopt(DictionaryRef archive);
+    /// the actions' users. `archive` becomes the repository's. `fileAsRead` is the file the
+    /// archive was read from, byte for byte, which a backup copies; without it a backup holds
+    /// `archive` as it was given, before any upgrade.
+    LoadOutcome adopt(DictionaryRef archive, const QByteArray& fileAsRead = {});
     /// Writes the archive atomically; answers whether it was written.
     bool save();
-    /// Writes the archive as it is now to the backup file, atomically.
-    bool saveBackup();
+    /// Writes the archive file as it was read, byte for byte and before any upgrade, to the
+    /// backup file atomically; answers why not when it was not written (and logs it).
+    platform::Expected<void> saveBackup();
 
     const DictionaryRef& libraries() const { return m_libraries; }
     ArrayRef library() const;
@@ -99,10 +104,15 @@ public:
 private:
     void alert(const QString& title, const QString& text, const QStringList& buttons) const;
     bool writeArchive(const QString& path) const;
-    DictionaryRef readUserArchive(const QString& path);
+    DictionaryRef readUserArchive(const QString& path, QByteArray& bytesRead);
+    QString preferredDirectory(const QString& key) const;
+    void rememberDirectory(const QString& key, const QString& path) const;
 
+    ModelContext& m_model;
     RepositoryServices m_services;
     DictionaryRef m_libraries;
+    /// The archive as read, before any upgrade: what a backup holds.
+    QByteArray m_archiveAsRead;
     /// Set when an unreadable archive could not be moved aside: saving would destroy it.
     bool m_saveRefused = false;
 };

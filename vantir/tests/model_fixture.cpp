@@ -29,19 +29,16 @@ std::optional<QString> ScriptedFilePanels::runOpenPanel(const FilePanelRequest& 
 ModelTest::ModelTest() {
     VNTAction::cleanupUUIDs();
     VNTAction::setIgnoreUUID(false);
-    setModelClock(&clock);
     defaults = std::make_unique<platform::Defaults>(str("Vantir"), folder() + str("/config"));
-    preferences = std::make_unique<Preferences>(*defaults);
-    Preferences::setThePreferences(preferences.get());
+    preferences = std::make_unique<Preferences>(*defaults, notifications);
+    model = std::make_unique<ModelContext>(clock, notifications, preferences.get());
     platform::setLogSink([this](const QString& line) { logLines.append(line); });
     QDir().mkpath(desktop());
 }
 
 ModelTest::~ModelTest() {
     platform::setLogSink({});
-    Preferences::setThePreferences(nullptr);
-    setModelClock(nullptr);
-    VNTRepository::setSharedRepository(nullptr);
+    model.reset();
     VNTAction::cleanupUUIDs();
 }
 
@@ -66,7 +63,7 @@ std::unique_ptr<VNTRepository> ModelTest::makeRepository(LoadMode mode) {
     services.archiveFolder = folder() + str("/data");
     services.desktopFolder = desktop();
     services.mode = mode;
-    return std::make_unique<VNTRepository>(services);
+    return std::make_unique<VNTRepository>(*model, services);
 }
 
 Value ModelTest::archiveOnDisk() const {

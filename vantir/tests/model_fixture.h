@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/notification_center.h"
 #include "platform/testing/manual_clock.h"
 #include "platform/testing/scripted_alerts.h"
 #include "vantir/core/preferences.h"
@@ -24,8 +25,9 @@ public:
     std::vector<FilePanelRequest> asked;
 };
 
-/// A clean model for each test: an empty action registry, a manual clock for dates, defaults
-/// and an archive folder in a temporary folder, scripted alerts and panels, captured log lines.
+/// A clean model for each test: an empty action registry, a model context with a manual clock
+/// for dates and a notification centre of its own, defaults and an archive folder in a
+/// temporary folder, scripted alerts and panels, captured log lines.
 class ModelTest : public ::testing::Test {
 protected:
     ModelTest();
@@ -47,8 +49,10 @@ protected:
     platform::doubles::ScriptedAlerts alerts;
     ScriptedFilePanels panels;
     platform::doubles::ManualClock clock;
+    platform::NotificationCenter notifications;
     std::unique_ptr<platform::Defaults> defaults;
     std::unique_ptr<Preferences> preferences;
+    std::unique_ptr<ModelContext> model;
     QStringList logLines;
 
 private:

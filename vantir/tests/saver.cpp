@@ -1,6 +1,8 @@
 // Saves the archive of a folder over and over until killed, for the test that kills a save
 // midway: usage: vantir-test-saver FOLDER. Prints "ready" once the first save is done.
 
+#include "platform/core/event_loop_clock.h"
+#include "platform/core/notification_center.h"
 #include "vantir/core/repository.h"
 
 #include <QCoreApplication>
@@ -13,7 +15,10 @@ int main(int argc, char** argv) {
         return 2;
     vantir::RepositoryServices services;
     services.archiveFolder = QString::fromLocal8Bit(argv[1]);
-    vantir::VNTRepository repository(services);
+    platform::EventLoopClock clock;
+    platform::NotificationCenter notifications;
+    vantir::ModelContext model(clock, notifications, nullptr);
+    vantir::VNTRepository repository(model, services);
     repository.load();
     const auto remotes = repository.remotes();
     for (long round = 0;; ++round) {

@@ -52,6 +52,7 @@ TEST(DumpArchive, UpgradesAnOldArchiveWithoutTouchingIt) {
     const platform::Value layer = (*archive)[str("Remotes")].at(0)[str("childs")].at(0);
     EXPECT_EQ(layer[str("class")], platform::Value("VNTTriggerLayer"));
     EXPECT_EQ(layer[str("childs")].at(1)[str("osdb")], platform::Value(23));
+    EXPECT_EQ(layer[str("activateAppWithLayer")], platform::Value(true));
     EXPECT_TRUE(layer[str("childs")].at(1)[str("arbe")].isNone());
     EXPECT_EQ(layer[str("childs")].at(0)[str("childs")].at(0)[str("class")],
               platform::Value("VNTTriggerAction"));

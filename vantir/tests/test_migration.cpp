@@ -3,6 +3,7 @@
 #include "vantir/core/collections.h"
 #include "vantir/tests/model_fixture.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace vantir;
@@ -29,6 +30,7 @@ protected:
 
 TEST_F(MigrationTest, Build16AsksConvertsBacksUpAndSaves) {
     installArchive("build16.xml");
+    const QByteArray before = *platform::readFile(archivePath());
     auto repository = makeRepository();
     alerts.answers = {platform::AlertResponse::First};
     ASSERT_EQ(repository->load(), LoadOutcome::Loaded);
@@ -40,6 +42,8 @@ TEST_F(MigrationTest, Build16AsksConvertsBacksUpAndSaves) {
                   "file on your Desktop?"));
     EXPECT_EQ(alerts.shown[0].buttons,
               (QStringList{str("Create Backup"), str("Just Upgrade"), str("Quit")}));
+    EXPECT_EQ(platform::escapeAnswerOf(alerts.shown[0]), platform::AlertResponse::Third)
+        << "Escape means Quit";
 
     const VNTTriggerLayer layer = repository->layersOfFirstRemote().at(0);
     EXPECT_EQ(layer.className(), str("VNTTriggerLayer"));
@@ -60,22 +64,25 @@ TEST_F(MigrationTest, Build16AsksConvertsBacksUpAndSaves) {
     EXPECT_EQ(VNTTriggerAction(references[0]).stringForKey(str("name")), str("Page Down"));
     EXPECT_TRUE(VNTAction::actionWithUUID(str("AAAA0016-0000-0000-0000-000000000002")).hasUsers());
 
-    // The upgrade raised the version, so the section keys were not renamed.
+    // The section keys are renamed by the version the file had, not the raised one.
     EXPECT_EQ((*repository->libraries())[str("Version")], Value(30));
-    EXPECT_EQ(layer.storedObjectForKey(str("activateAppWithSection")), Value(true));
-    EXPECT_TRUE(layer.storedObjectForKey(str("activateAppWithLayer")).isNone());
+    EXPECT_EQ(layer.storedObjectForKey(str("activateAppWithLayer")), Value(true));
+    EXPECT_EQ(layer.storedObjectForKey(str("appToBeActivatedWithLayer")), Value("Viewer"));
+    EXPECT_TRUE(layer.storedObjectForKey(str("activateAppWithSection")).isNone());
+    EXPECT_TRUE(layer.storedObjectForKey(str("appToBeActivatedWithSection")).isNone());
 
     const Value saved = archiveOnDisk();
     EXPECT_EQ(saved[str("Version")], Value(30)) << "the upgrade is saved";
     const Value savedLayer = saved[str("Remotes")].at(0)[str("childs")].at(0);
     EXPECT_EQ(savedLayer[str("class")], Value("VNTTriggerLayer"));
+    EXPECT_EQ(savedLayer[str("activateAppWithLayer")], Value(true)) << "the saved upgrade keeps it";
+    EXPECT_EQ(savedLayer[str("appToBeActivatedWithLayer")], Value("Viewer"));
+    EXPECT_TRUE(savedLayer[str("activateAppWithSection")].isNone());
     EXPECT_EQ(savedLayer[str("childs")].at(1)[str("osdb")], Value(23));
     EXPECT_EQ(savedLayer[str("childs")].at(1)[str("childs")].at(0)[str("class")],
               Value("VNTTriggerAction"));
-    const Value backup = backupOnDisk();
-    EXPECT_EQ(backup[str("Version")], Value(16)) << "the backup is taken before the version rises";
-    EXPECT_EQ(backup[str("Remotes")].at(0)[str("childs")].at(0)[str("childs")].at(0)[str("osdb")],
-              Value(5));
+    EXPECT_EQ(platform::readFile(desktop() + str("/Vantir08Backup.xml")).value(), before)
+        << "the backup is the user's file as it was before the upgrade";
 }
 
 TEST_F(MigrationTest, Build16JustUpgradeWritesNoBackup) {
@@ -95,6 +102,33 @@ TEST_F(MigrationTest, Build16QuitLeavesEverythingAsItWas) {
     EXPECT_EQ(repository->load(), LoadOutcome::QuitRequested);
     EXPECT_EQ(*platform::readFile(archivePath()), before);
     EXPECT_FALSE(QFile::exists(desktop() + str("/Vantir08Backup.xml")));
+}
+
+TEST_F(MigrationTest, Build16EscapeQuitsAndTouchesNothing) {
+    installArchive("build16.xml");
+    const QByteArray before = *platform::readFile(archivePath());
+    auto repository = makeRepository();
+    alerts.answers = {platform::doubles::ScriptedAlerts::pressEscape};
+    EXPECT_EQ(repository->load(), LoadOutcome::QuitRequested);
+    EXPECT_EQ(*platform::readFile(archivePath()), before);
+    EXPECT_FALSE(QFile::exists(desktop() + str("/Vantir08Backup.xml")));
+}
+
+TEST_F(MigrationTest, Build16FailedBackupSaysSoAndLeavesTheArchiveUntouched) {
+    installArchive("build16.xml");
+    const QByteArray before = *platform::readFile(archivePath());
+    // A file where the desktop folder should be: no backup can be written there.
+    ASSERT_TRUE(QDir(desktop()).removeRecursively());
+    ASSERT_TRUE(platform::writeFileAtomically(desktop(), QByteArray("not a folder")));
+    auto repository = makeRepository();
+    alerts.answers = {platform::AlertResponse::First};
+    EXPECT_EQ(repository->load(), LoadOutcome::QuitRequested);
+    ASSERT_EQ(alerts.shown.size(), 2u);
+    EXPECT_TRUE(alerts.shown[1].informativeText.startsWith(str("The backup could not be written")))
+        << alerts.shown[1].informativeText.toStdString();
+    EXPECT_TRUE(alerts.shown[1].informativeText.contains(
+        str("Your archive of actions has not been changed.")));
+    EXPECT_EQ(*platform::readFile(archivePath()), before);
 }
 
 TEST_F(MigrationTest, ArchiveWithoutVersionCountsAsTheOldest) {

@@ -1,5 +1,7 @@
 #include "platform/core/log.h"
+#include "platform/testing/manual_clock.h"
 #include "vantir/core/localized.h"
+#include "vantir/core/model_context.h"
 #include "vantir/core/preferences.h"
 #include "vantir/core/version.h"
 #include "vantir/core/version_check.h"
@@ -18,18 +20,20 @@ QString str(const char* text) {
 
 class PreferencesTest : public ::testing::Test {
 protected:
-    PreferencesTest() : defaults(str("Vantir"), folder.path()), preferences(defaults) {
-        Preferences::setThePreferences(&preferences);
-    }
+    PreferencesTest()
+        : defaults(str("Vantir"), folder.path()), preferences(defaults, notifications),
+          model(std::make_unique<ModelContext>(clock, notifications, &preferences)) {}
     ~PreferencesTest() override {
-        Preferences::setThePreferences(nullptr);
         platform::setLogSink({});
         platform::setDebugEnabled(platform::DebugChannel::Debug, false);
         platform::setDebugEnabled(platform::DebugChannel::Debug2, false);
     }
     QTemporaryDir folder;
+    platform::doubles::ManualClock clock;
+    platform::NotificationCenter notifications;
     platform::Defaults defaults;
     Preferences preferences;
+    std::unique_ptr<ModelContext> model;
 };
 
 } // namespace
@@ -65,7 +69,7 @@ TEST_F(PreferencesTest, FallbacksAnswerOnlyForMissingKeys) {
     defaults.setData(QByteArray("junk"), str("Tint"));
     EXPECT_EQ(colorForKey(defaults, str("Tint"), teal), teal);
 
-    Preferences::setThePreferences(nullptr);
+    model.reset();
     EXPECT_EQ(Preferences::integerForKey(str("LastDisplayedLayer"), 5), 5);
     EXPECT_FALSE(Preferences::existsKey(str("LastDisplayedLayer")));
 }

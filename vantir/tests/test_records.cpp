@@ -10,12 +10,12 @@ namespace {
 class RecordTest : public ModelTest {};
 
 struct NotificationRecorder {
-    NotificationRecorder() {
-        platform::NotificationCenter::defaultCenter().addObserver(
-            this, {}, nullptr,
-            [this](const platform::Notification& note) { posted.push_back(note); });
+    explicit NotificationRecorder(platform::NotificationCenter& center) : center(center) {
+        center.addObserver(this, {}, nullptr,
+                           [this](const platform::Notification& note) { posted.push_back(note); });
     }
-    ~NotificationRecorder() { platform::NotificationCenter::defaultCenter().removeObserver(this); }
+    ~NotificationRecorder() { center.removeObserver(this); }
+    platform::NotificationCenter& center;
     int count(const char* name, const void* object) const {
         return int(std::count_if(posted.begin(), posted.end(), [&](const auto& note) {
             return note.name == str(name) && note.object == object;
@@ -112,7 +112,7 @@ TEST_F(RecordTest, VirtualKeysOfTheClassTree) {
 
 TEST_F(RecordTest, TriggerActionFollowsItsActionByUUID) {
     auto repository = makeRepository();
-    VNTRepository::setSharedRepository(repository.get());
+    ASSERT_EQ(VNTRepository::sharedRepository(), repository.get());
     const VNTAction first(VNTMutableDictionary::newInstance(str("VNTAKeystroke")));
     const VNTAction second(VNTMutableDictionary::newInstance(str("VNTAMouse")));
     first.setObject(str("Copy"), str("name"));
@@ -124,7 +124,7 @@ TEST_F(RecordTest, TriggerActionFollowsItsActionByUUID) {
         {{str("class"), "VNTMutableDictionary"}, {str("childs"), Value::newArray({group})}});
     repository->library()->push_back(application);
 
-    NotificationRecorder recorder;
+    NotificationRecorder recorder(notifications);
     const VNTTriggerAction reference(VNTMutableDictionary::newInstance(str("VNTTriggerAction")));
     EXPECT_EQ(reference.stringForKey(str("name")), str("<unknown action>"));
     reference.setObject(first.value(), str("assignedItem"));
@@ -200,6 +200,23 @@ TEST_F(RecordTest, UsersAreTheTriggerActionsThatReferToAnAction) {
     EXPECT_FALSE(action.hasUsers());
 }
 
+TEST_F(RecordTest, UsersKeepTheOrderInWhichTheyCame) {
+    const VNTAction action(VNTMutableDictionary::newInstance(str("VNTAKeystroke")));
+    std::vector<VNTTriggerAction> references;
+    for (int i = 0; i < 5; ++i) {
+        references.emplace_back(VNTMutableDictionary::newInstance(str("VNTTriggerAction")));
+        action.addUser(references.back());
+    }
+    EXPECT_TRUE(action.removeUser(references[1]));
+    action.addUser(references[3]);
+    action.addUser(references[1]);
+    const auto users = action.users();
+    ASSERT_EQ(users.size(), 5u);
+    for (const auto& [position, index] : {std::pair{0, 0}, {1, 2}, {2, 3}, {3, 4}, {4, 1}})
+        EXPECT_TRUE(users[std::size_t(position)].isSameObject(references[std::size_t(index)]))
+            << position;
+}
+
 TEST_F(RecordTest, CopiesAreDeepAndUnregistered) {
     const VNTAction action(VNTMutableDictionary::newInstance(str("VNTAKeystroke")));
     const Value group = Value::newDictionary({{str("class"), "VNTMutableDictionary"},
@@ -217,7 +234,7 @@ TEST_F(RecordTest, CopiesAreDeepAndUnregistered) {
 
 TEST_F(RecordTest, SilentWritesSkipChangedActionAndNoneRemovesAKey) {
     const VNTAction action(VNTMutableDictionary::newInstance(str("VNTAKeystroke")));
-    NotificationRecorder recorder;
+    NotificationRecorder recorder(notifications);
     action.silentlySetObject(str("quiet"), str("name"));
     EXPECT_EQ(recorder.count("ChangedAction", action.identity()), 0);
     EXPECT_EQ(recorder.count("VNTDidChangeValueForKey", action.identity()), 1);
@@ -246,6 +263,47 @@ TEST(AccessorNames, FollowTheCapitalisationRule) {
     EXPECT_FALSE(isBooleanKey(str("is")));
     EXPECT_EQ(firstCapitalizedString(str("über alles")), str("Über alles"));
     EXPECT_EQ(firstCapitalizedString(QString()), QString());
+}
+
+// Accessors are found by message name at run time; these two tests make a misspelt name, in the
+// constants or in the class tables, fail here instead of reading a stored key that is never set.
+TEST(VirtualKeys, EachResolvesAlongEveryClassChainThatHasIt) {
+    for (const VirtualKey& key : kVirtualKeys) {
+        ASSERT_NE(recordClassNamed(str(key.className)), nullptr) << key.name;
+        int chains = 0;
+        for (const RecordClass* cls : allRecordClasses()) {
+            if (!cls->isKindOf(str(key.className)))
+                continue;
+            ++chains;
+            EXPECT_NE(cls->findGetter(readerMessageForKey(key.key())), nullptr)
+                << key.name << " on " << cls->name.toStdString();
+            EXPECT_EQ(cls->findSetter(writerMessageForKey(key.key())) != nullptr,
+                      key.access == KeyAccess::ReadWrite)
+                << key.name << " on " << cls->name.toStdString();
+        }
+        EXPECT_GE(chains, 1) << key.name;
+    }
+}
+
+TEST(VirtualKeys, EveryAccessorOfTheTablesIsAKnownKeyOfItsClass) {
+    const auto known = [](const RecordClass* cls, const QString& message, bool writing) {
+        return std::any_of(std::begin(kVirtualKeys), std::end(kVirtualKeys), [&](const auto& key) {
+            const QString expected =
+                writing ? writerMessageForKey(key.key()) : readerMessageForKey(key.key());
+            return expected == message && cls->isKindOf(str(key.className));
+        });
+    };
+    for (const RecordClass* cls : allRecordClasses()) {
+        for (const QString& message : cls->getters.keys())
+            EXPECT_TRUE(known(cls, message, false)) << message.toStdString();
+        for (const QString& message : cls->setters.keys())
+            EXPECT_TRUE(known(cls, message, true)) << message.toStdString();
+        for (const QStringList& dependents : cls->dependentKeys) {
+            for (const QString& dependent : dependents)
+                EXPECT_TRUE(known(cls, readerMessageForKey(dependent), false))
+                    << dependent.toStdString();
+        }
+    }
 }
 
 TEST(LegacyEventCodes, MapToOSDButtons) {

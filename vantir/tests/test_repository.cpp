@@ -97,7 +97,7 @@ TEST_F(RepositoryTest, BackupGoesToTheDesktopAtomically) {
     EXPECT_EQ(repository->backupFilename(), desktop() + str("/Vantir08Backup.xml"));
     auto bytes = platform::readFile(repository->backupFilename());
     ASSERT_TRUE(bytes);
-    EXPECT_EQ(*platform::readPropertyList(*bytes), Value(repository->libraries()));
+    EXPECT_EQ(*bytes, *platform::readFile(fixture("perform.xml"))) << "a byte copy of the file";
     EXPECT_TRUE(QDir(desktop()).entryList(QDir::Files | QDir::Hidden).size() == 1)
         << "no temporary file is left behind";
 }
@@ -183,17 +183,17 @@ TEST_F(RepositoryTest, DuplicateButtonsAreRemovedWithOneAlertAndANotification) {
     repository->load();
     int changed = 0;
     const void* changedLayer = nullptr;
-    platform::NotificationCenter::defaultCenter().addObserver(
-        this, str("ChangedRepository"), nullptr, [&](const platform::Notification& note) {
-            ++changed;
-            changedLayer = note.object;
-        });
+    notifications.addObserver(this, str("ChangedRepository"), nullptr,
+                              [&](const platform::Notification& note) {
+                                  ++changed;
+                                  changedLayer = note.object;
+                              });
 
     const auto layers = repository->layersOfFirstRemote();
     ASSERT_EQ(layers.size(), 2u);
     EXPECT_EQ(layers[0].checkOSDBDuplicates(&alerts), 1);
     EXPECT_EQ(layers[1].checkOSDBDuplicates(&alerts), 0);
-    platform::NotificationCenter::defaultCenter().removeObserver(this);
+    notifications.removeObserver(this);
 
     QStringList names;
     const ArrayRef kept = layers[0].triggers();
@@ -315,7 +315,7 @@ TEST_F(RepositoryTest, FilesLiveInTheXDGDataFolderAndTheUsersDesktop) {
 
     // The desktop folder is what xdg-user-dir names; without the tool, ~/Desktop.
     RepositoryServices services;
-    VNTRepository repository(services);
+    VNTRepository repository(*model, services);
     const QString bin = folder() + str("/bin");
     QDir().mkpath(bin);
     qputenv("PATH", bin.toUtf8());

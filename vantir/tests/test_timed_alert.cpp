@@ -2,6 +2,7 @@
 #include "vantir/app/timed_alert_panel.h"
 
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -76,4 +77,30 @@ TEST(TimedAlert, ButtonsAnswerTheirCodesAndAModalRunEndsByItself) {
     EXPECT_EQ(VNTRunTimedAlertPanel(clock, str("Title"), str("This is a timed message (%@)"),
                                     str("OK"), {}, str("Other"), 20, {str("This is it")}),
               kAlertDefaultReturn);
+}
+
+// The default button is what the timeout answers, so it is the one that does nothing; Escape
+// and the close box give it too, never "Visit Download Site" or "More Info Online".
+TEST(TimedAlert, EscapeAndTheCloseBoxAnswerTheDefaultButton) {
+    platform::doubles::ManualClock clock;
+    const TimedAlert alert{str("A new version of Vantir is available!"),
+                           str("Notes"),
+                           str("Download Later"),
+                           str("Visit Download Site"),
+                           str("More Info Online"),
+                           20};
+    {
+        TimedAlertPanel panel(clock, alert);
+        panel.show();
+        QTest::keyClick(&panel, Qt::Key_Escape);
+        EXPECT_FALSE(panel.isVisible());
+        EXPECT_EQ(panel.returnCode(), kAlertDefaultReturn);
+    }
+    {
+        TimedAlertPanel panel(clock, alert);
+        panel.show();
+        EXPECT_TRUE(panel.close());
+        EXPECT_EQ(panel.returnCode(), kAlertDefaultReturn);
+        EXPECT_EQ(clock.pendingTimers(), 0) << "the countdown stops with the panel";
+    }
 }

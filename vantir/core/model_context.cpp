@@ -1,0 +1,44 @@
+#include "vantir/core/model_context.h"
+
+#include "platform/core/clock.h"
+#include "platform/core/notification_center.h"
+
+#include <cassert>
+
+namespace vantir {
+
+namespace {
+
+ModelContext* living = nullptr;
+
+} // namespace
+
+ModelContext::ModelContext(platform::Clock& clock, platform::NotificationCenter& notifications,
+                           Preferences* preferences)
+    : m_clock(clock), m_notifications(notifications), m_preferences(preferences) {
+    assert(!living && "one model context at a time");
+    living = this;
+}
+
+ModelContext::~ModelContext() {
+    if (living == this)
+        living = nullptr;
+}
+
+ModelContext* ModelContext::current() {
+    return living;
+}
+
+void postModelNotification(const QString& name, const void* object,
+                           const platform::Value& userInfo) {
+    if (living)
+        living->notifications().post(name, object, userInfo);
+}
+
+std::optional<QDateTime> modelDateNow() {
+    if (!living)
+        return std::nullopt;
+    return QDateTime::fromSecsSinceEpoch(living->clock().currentDate().toSecsSinceEpoch(), Qt::UTC);
+}
+
+} // namespace vantir
