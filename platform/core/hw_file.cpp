@@ -27,6 +27,37 @@ HardwareFile failed(HardwareFile file, HardwareFile::Failure failure, int error)
     return file;
 }
 
+// Opens `path` non-blocking and checks that it is a regular file; `failure` says which step
+// failed, with errno set.
+int openRegular(const char* path, HardwareFile::Failure& failure) {
+    int fd;
+    // O_NONBLOCK makes opening a FIFO without a writer return at once; O_NOCTTY keeps a
+    // terminal named by mistake from becoming ours.
+    do {
+        fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        failure = HardwareFile::Failure::Open;
+        return -1;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        failure = HardwareFile::Failure::Read;
+        return -1;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(fd);
+        errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+        failure = HardwareFile::Failure::NotRegular;
+        return -1;
+    }
+    failure = HardwareFile::Failure::None;
+    return fd;
+}
+
 } // namespace
 
 std::string HardwareFile::message() const {
@@ -48,25 +79,20 @@ std::string HardwareFile::message() const {
     return "cannot read " + path + ": " + reason;
 }
 
+int openHardwareFile(const char* path) {
+    HardwareFile::Failure failure;
+    return openRegular(path, failure);
+}
+
 HardwareFile readHardwareFile(std::string_view path, std::size_t cap) {
     HardwareFile file;
     file.path = std::string(path);
 
     Descriptor descriptor;
-    // O_NONBLOCK makes opening a FIFO without a writer return at once; O_NOCTTY keeps a
-    // terminal named by mistake from becoming ours.
-    do {
-        descriptor.fd = ::open(file.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    } while (descriptor.fd < 0 && errno == EINTR);
+    HardwareFile::Failure failure;
+    descriptor.fd = openRegular(file.path.c_str(), failure);
     if (descriptor.fd < 0)
-        return failed(std::move(file), HardwareFile::Failure::Open, errno);
-
-    struct stat status {};
-    if (::fstat(descriptor.fd, &status) != 0)
-        return failed(std::move(file), HardwareFile::Failure::Read, errno);
-    if (!S_ISREG(status.st_mode))
-        return failed(std::move(file), HardwareFile::Failure::NotRegular,
-                      S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
+        return failed(std::move(file), failure, errno);
 
     // sysfs reports every attribute as one page and procfs as empty, so the size from fstat
     // says nothing: read until the end, one byte past the cap at most to tell "exactly the

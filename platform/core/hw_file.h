@@ -30,6 +30,12 @@ struct HardwareFile {
     std::string message() const;
 };
 
+/// Opens a file for reading as `readHardwareFile` does: non-blocking, and only when it is a
+/// regular file. Answers the descriptor, or -1 with errno set (EISDIR for a folder, EINVAL for
+/// a FIFO, socket or device). Allocates nothing, for readers that keep a file open or read it
+/// into a buffer of their own many times a second.
+int openHardwareFile(const char* path);
+
 /// Reads a whole small file of the kernel's (a sysfs attribute, a procfs table) or any other
 /// regular file, never blocking on what is not one: the file is opened non-blocking and
 /// anything but a regular file is refused at once, so a FIFO or a device put in the path

@@ -98,3 +98,21 @@ TEST_F(HardwareFileTest, UnreadableFilesReportTheSystemError) {
     EXPECT_EQ(answer.failure, HardwareFile::Failure::Open);
     EXPECT_EQ(answer.error, EACCES);
 }
+
+TEST_F(HardwareFileTest, OpeningForAReaderOfItsOwnRefusesWhatReadingRefuses) {
+    const int regular = platform::openHardwareFile(write("online", "1\n").c_str());
+    ASSERT_GE(regular, 0);
+    char buffer[8];
+    EXPECT_EQ(::pread(regular, buffer, sizeof buffer, 0), 2);
+    ::close(regular);
+
+    const std::string fifo = path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    errno = 0;
+    EXPECT_EQ(platform::openHardwareFile(fifo.c_str()), -1);
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(platform::openHardwareFile(path("").c_str()), -1);
+    EXPECT_EQ(errno, EISDIR);
+    EXPECT_EQ(platform::openHardwareFile(path("missing").c_str()), -1);
+    EXPECT_EQ(errno, ENOENT);
+}

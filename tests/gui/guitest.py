@@ -118,6 +118,14 @@ class Widget:
             return matches[0] if matches else None
         return wait_until(lookup, f"a widget with role={role!r} name={name!r}", timeout)
 
+    def menu_item(self, *path, timeout=DEFAULT_TIMEOUT):
+        """The menu item at `path` in this window's menus, e.g. menu_item("File", "Save"); Qt
+        lists the items of closed menus too, so `press()` chooses one without opening them."""
+        node = self
+        for title in path:
+            node = node.find("menu item", title, timeout)
+        return node
+
     def is_showing(self):
         return self.accessible.getState().contains(pyatspi.STATE_SHOWING)
 

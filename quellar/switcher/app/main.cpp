@@ -4,6 +4,8 @@
 #include "quellar/switcher/core/command_line.h"
 #include "quellar/switcher/core/switcher.h"
 #include "quellar/switcher/linux/kernel_cpufreq.h"
+#include "quellar/switcher/linux/proc_stat_load_source.h"
+#include "quellar/switcher/linux/sysfs_power_source.h"
 
 #include <csignal>
 #include <cstdio>

@@ -2,8 +2,8 @@
 
 #include "quellar/common/core/driver_entries.h"
 #include "quellar/switcher/core/command_line.h"
-#include "quellar/switcher/linux/power_source.h"
-#include "quellar/switcher/linux/processor_load.h"
+#include "quellar/switcher/core/power_source.h"
+#include "quellar/switcher/core/processor_load.h"
 
 namespace quellar {
 

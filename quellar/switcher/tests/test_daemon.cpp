@@ -29,9 +29,15 @@ std::string contentsOf(const fs::path& path) {
     return text.str();
 }
 
-// Rewrites a file in place (same inode), as a kernel file changes under a reader.
+// Rewrites a file in place (same inode), as a kernel file changes under a reader: one write from
+// offset 0, then the length cut, so that the reader never finds it empty or half written (the
+// counters only grow, and the other files keep their length).
 void rewrite(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::trunc) << text;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0) << path;
+    EXPECT_EQ(::pwrite(fd, text.data(), text.size(), 0), ssize_t(text.size()));
+    EXPECT_EQ(::ftruncate(fd, off_t(text.size())), 0);
+    ::close(fd);
 }
 
 class Daemon {

@@ -2,6 +2,7 @@
 // harness can be proven on its own before any program's tests rely on it. Its labels keep no
 // accessible name of their own: Qt then gives their text as the name, which a test reads.
 
+#include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -9,8 +10,10 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -45,9 +48,11 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("gui-harness-probe"));
 
-    QWidget window;
+    QMainWindow window;
     window.setWindowTitle(QStringLiteral("Probe"));
-    auto* layout = new QVBoxLayout(&window);
+    auto* central = new QWidget;
+    window.setCentralWidget(central);
+    auto* layout = new QVBoxLayout(central);
 
     auto* count = new QPushButton(QStringLiteral("Count"));
     auto* presses = new QLabel(QStringLiteral("Presses: 0"));
@@ -90,8 +95,11 @@ int main(int argc, char** argv) {
           static_cast<QWidget*>(notify)})
         layout->addWidget(widget);
 
-    auto* quit = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), &window);
-    QObject::connect(quit, &QShortcut::activated, &application, &QApplication::quit);
+    QMenu* menu = window.menuBar()->addMenu(QStringLiteral("Probe"));
+    menu->addAction(QStringLiteral("Reset"), presses,
+                    [presses] { presses->setText(QStringLiteral("Presses: reset")); });
+    QAction* quit = menu->addAction(QStringLiteral("Quit"), &application, &QApplication::quit);
+    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     QObject::connect(&application, &QApplication::aboutToQuit, level,
                      [level] { saveLevel(level->value()); });
 

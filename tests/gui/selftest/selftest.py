@@ -1,6 +1,6 @@
 """Proves the GUI harness on its own probe window: finding widgets by role and name, pressing,
-setting values, reading labels and tables, typing, keys through XTest, the tray host and the
-recorded notifications."""
+setting values, reading labels and tables, choosing menu items, typing, keys through XTest, the
+tray host and the recorded notifications."""
 
 import os
 import re
@@ -47,6 +47,9 @@ def main():
         window.find("push button", "Notify").press()
         bubble = guitest.wait_for_notification(lambda n: n["summary"] == "hello")
         assert bubble["app_name"] == "gui-harness-probe", bubble
+
+        window.menu_item("Probe", "Reset").press()
+        wait_until(lambda: presses.text == "Presses: reset", "the menu's reset")
 
         # A key combination through XTest ends the program through its normal quit path.
         count.focus()
