@@ -84,18 +84,22 @@ void TaggedSlider::setFloatValue(double value) {
 }
 
 DTView::DTView(platform::Clock& clock, platform::Defaults& defaults, platform::Resources& resources,
-               MotionSensor& sensor, ManualTilt* tilt, QWidget* parent)
-    : QOpenGLWidget(parent), m_clock(clock), m_defaults(defaults), m_resources(resources),
-      m_tilt(tilt) {
-    setFormat(liquidSurfaceFormat());
+               MotionSensor& sensor, ManualTilt* tilt)
     // The trail fades the previous frame, so the frame must be kept between draws.
-    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
-    setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(320, 240);
+    : QOpenGLWindow(QOpenGLWindow::PartialUpdateBlit), m_clock(clock), m_defaults(defaults),
+      m_resources(resources), m_tilt(tilt) {
+    setFormat(liquidSurfaceFormat());
 
     first = true;
     m_simulation.calibrate(sensor);
     check = loadSettings(m_defaults, m_simulation, m_look);
+}
+
+QWidget* DTView::makeContainer(QWidget* parent) {
+    m_container = QWidget::createWindowContainer(this, parent);
+    m_container->setFocusPolicy(Qt::StrongFocus);
+    m_container->setMinimumSize(320, 240);
+    return m_container;
 }
 
 DTView::~DTView() {
@@ -200,7 +204,8 @@ void DTView::refresh() {
 }
 
 void DTView::clearColourBuffer() {
-    if (!context() || !context()->isValid())
+    // Before the first frame there is no picture to clear (and no frame buffer to hold one).
+    if (first || !context() || !context()->isValid())
         return;
     makeCurrent();
     glClear(GL_COLOR_BUFFER_BIT);
@@ -239,7 +244,6 @@ void DTView::keyPressEvent(QKeyEvent* event) {
     if (event->isAutoRepeat())
         return;
     FullScreen();
-    setFocus(Qt::OtherFocusReason);
     if (fullScreenOn)
         setCursor(Qt::BlankCursor);
     else
@@ -251,14 +255,16 @@ void DTView::mousePressEvent(QMouseEvent*) {
 }
 
 void DTView::FullScreen() {
+    if (!m_container)
+        return;
     if (!fullScreenOn) {
-        QWidget* holder = parentWidget();
+        QWidget* holder = m_container->parentWidget();
         if (!holder || !holder->layout())
             return;
         tmpView = new QWidget(holder);
-        tmpView->setMinimumSize(minimumSize());
-        oldRect = geometry();
-        holder->layout()->replaceWidget(this, tmpView);
+        tmpView->setMinimumSize(m_container->minimumSize());
+        oldRect = m_container->geometry();
+        holder->layout()->replaceWidget(m_container, tmpView);
 
         auto* window =
             new QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -267,14 +273,14 @@ void DTView::FullScreen() {
         window->installEventFilter(this);
         auto* layout = new QVBoxLayout(window);
         layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(this);
+        layout->addWidget(m_container);
         QScreen* screen = startingWindow ? startingWindow->screen() : this->screen();
         window->setGeometry(screen->geometry());
         m_fullScreenWindow = window;
         window->showFullScreen();
         window->raise();
         window->activateWindow();
-        setFocus(Qt::OtherFocusReason);
+        m_container->setFocus(Qt::OtherFocusReason);
         initObjects();
         fullScreenOn = true;
         return;
@@ -282,10 +288,10 @@ void DTView::FullScreen() {
 
     if (tmpView && tmpView->parentWidget() && tmpView->parentWidget()->layout()) {
         QWidget* holder = tmpView->parentWidget();
-        holder->layout()->replaceWidget(tmpView, this);
+        holder->layout()->replaceWidget(tmpView, m_container);
         delete tmpView;
-        setGeometry(oldRect);
-        show();
+        m_container->setGeometry(oldRect);
+        m_container->show();
     }
     if (m_fullScreenWindow) {
         m_fullScreenWindow->removeEventFilter(this);
@@ -295,7 +301,7 @@ void DTView::FullScreen() {
         startingWindow->raise();
         startingWindow->activateWindow();
     }
-    setFocus(Qt::OtherFocusReason);
+    m_container->setFocus(Qt::OtherFocusReason);
     initObjects();
     fullScreenOn = false;
 }
@@ -313,7 +319,7 @@ bool DTView::eventFilter(QObject* watched, QEvent* event) {
         });
         return true;
     }
-    return QOpenGLWidget::eventFilter(watched, event);
+    return QOpenGLWindow::eventFilter(watched, event);
 }
 
 void DTView::setControls() {
@@ -392,7 +398,8 @@ void DTView::setColor(const QColor& colour) {
 
 void DTView::chooseColor() {
     const QColor current = QColor::fromRgbF(m_simulation.r, m_simulation.g, m_simulation.b);
-    const QColor chosen = QColorDialog::getColor(current, this, QStringLiteral("Liquid colour"));
+    const QColor chosen =
+        QColorDialog::getColor(current, m_container, QStringLiteral("Liquid colour"));
     if (chosen.isValid())
         setColor(chosen);
 }

@@ -6,7 +6,7 @@
 #include "fluxen/core/simulation.h"
 #include "platform/core/clock.h"
 
-#include <QOpenGLWidget>
+#include <QOpenGLWindow>
 #include <QPointer>
 #include <QSlider>
 
@@ -35,14 +35,25 @@ QSurfaceFormat liquidSurfaceFormat();
 
 /// The drawing surface: owns the liquid, draws it with fixed-function OpenGL at 60 frames a
 /// second, toggles full screen on a key, and is the target of every control of the panel.
-class DTView final : public QOpenGLWidget {
+///
+/// It is a window of its own, shown inside the main window through a container widget, rather
+/// than an OpenGL widget: a widget would be drawn into an extra frame buffer and then composed
+/// with the whole main window on every frame, which on a software renderer costs more than the
+/// liquid itself. The window keeps its picture in one frame buffer of its own (the trail fades
+/// the previous frame) and copies it to the screen once a frame.
+class DTView final : public QOpenGLWindow {
     Q_OBJECT
 public:
     /// `tilt` is the arrow-key tilt when the program has no motion sensor (then `sensor` is
     /// that same object), or null. None of the references are owned.
     DTView(platform::Clock& clock, platform::Defaults& defaults, platform::Resources& resources,
-           MotionSensor& sensor, ManualTilt* tilt, QWidget* parent = nullptr);
+           MotionSensor& sensor, ManualTilt* tilt);
     ~DTView() override;
+
+    /// Makes the widget that shows the view inside `parent`; it owns the view from then on.
+    QWidget* makeContainer(QWidget* parent);
+    /// The widget that shows the view, wherever it is (in the main window or full screen).
+    QWidget* container() const { return m_container; }
 
     // Outlets, set by the window that lays out the panel.
     TaggedSlider* pnum_Slider = nullptr;
@@ -121,6 +132,7 @@ private:
     std::unique_ptr<NiceTextures> textures;
     std::unique_ptr<platform::Timer> myTimer;
     std::unique_ptr<platform::Timer> m_updateTimer;
+    QWidget* m_container = nullptr;
     QPointer<QWidget> m_fullScreenWindow;
     QPointer<QWidget> tmpView;
     UpdateChecker m_updateChecker;

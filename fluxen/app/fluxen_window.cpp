@@ -32,9 +32,9 @@ FluxenWindow::FluxenWindow(platform::Clock& clock, platform::Defaults& defaults,
     setWindowTitle(QStringLiteral("Fluxen"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_view = new DTView(clock, defaults, resources, sensor, tilt, this);
+    m_view = new DTView(clock, defaults, resources, sensor, tilt);
     m_view->startingWindow = this;
-    layout->addWidget(m_view, 1);
+    layout->addWidget(m_view->makeContainer(this), 1);
 
     auto* panel = new QWidget(this);
     panel->setFixedWidth(260);
@@ -113,7 +113,7 @@ FluxenWindow::FluxenWindow(platform::Clock& clock, platform::Defaults& defaults,
     layout->addWidget(panel);
 
     m_view->awakeFromNib();
-    m_view->setFocus(Qt::OtherFocusReason);
+    m_view->container()->setFocus(Qt::OtherFocusReason);
     const QSize wanted(1024 + 260, 768);
     resize(screen() ? wanted.boundedTo(screen()->availableSize()) : wanted);
 }

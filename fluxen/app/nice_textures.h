@@ -4,7 +4,7 @@
 
 #include <array>
 
-class QOpenGLWidget;
+class QOpenGLWindow;
 
 namespace fluxen {
 
@@ -13,7 +13,7 @@ namespace fluxen {
 class NiceTextures {
 public:
     /// Keeps `view` (not owned) and runs `initialSetups`.
-    explicit NiceTextures(QOpenGLWidget* view);
+    explicit NiceTextures(QOpenGLWindow* view);
 
     /// Makes the view's context current, reads the number of texture units and empties the
     /// slots.
@@ -29,9 +29,10 @@ public:
     int multiTexUnitCount() const { return m_multiTexUnitCount; }
 
 private:
+    void makeViewCurrent();
     void checkGlError(int line) const;
 
-    QOpenGLWidget* m_view;
+    QOpenGLWindow* m_view;
     int m_multiTexUnitCount = 0;
     bool m_allocated = false;
     std::array<unsigned, 10> m_multiTexNames{};
