@@ -264,7 +264,7 @@ void DTView::FullScreen() {
         tmpView = new QWidget(holder);
         tmpView->setMinimumSize(m_container->minimumSize());
         oldRect = m_container->geometry();
-        holder->layout()->replaceWidget(m_container, tmpView);
+        delete holder->layout()->replaceWidget(m_container, tmpView);
 
         auto* window =
             new QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -288,7 +288,7 @@ void DTView::FullScreen() {
 
     if (tmpView && tmpView->parentWidget() && tmpView->parentWidget()->layout()) {
         QWidget* holder = tmpView->parentWidget();
-        holder->layout()->replaceWidget(tmpView, m_container);
+        delete holder->layout()->replaceWidget(tmpView, m_container);
         delete tmpView;
         m_container->setGeometry(oldRect);
         m_container->show();
