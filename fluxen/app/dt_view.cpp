@@ -22,6 +22,8 @@
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 
 namespace fluxen {
 
@@ -161,25 +163,51 @@ void DTView::paintGL() {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     }
 
-    // One colour for the whole liquid; particle 0 is never drawn.
+    // One colour for the whole liquid; particle 0 is never drawn. All quads go to GL in one
+    // array: the same vertices as one begin/end batch, without a call per corner.
     const std::vector<Particle>& o = m_simulation.o;
     const Particle& colour = o[std::min<std::size_t>(1, o.size() - 1)];
     glColor4f(colour.red, colour.green, colour.blue, 1);
-    glBegin(GL_QUADS);
+    const int drawn = std::max(m_simulation.NUM_OBJ - 1, 0);
+    m_corners.resize(static_cast<std::size_t>(drawn) * 8);
+    while (m_cornerTexCoords.size() < m_corners.size())
+        m_cornerTexCoords.insert(m_cornerTexCoords.end(), {0, 0, 0, 1, 1, 1, 1, 0});
+    float smallestHalfSide = std::numeric_limits<float>::max();
+    float* corner = m_corners.data();
     for (int i = 1; i < m_simulation.NUM_OBJ; ++i) {
         const float s = o[i].radius * m_look.globalRadius;
         const float cx = o[i].x;
         const float cy = static_cast<float>(kWorldHeight) - o[i].y;
-        glTexCoord2f(0, 0);
-        glVertex3f(cx - s, cy + s, 0);
-        glTexCoord2f(0, 1);
-        glVertex3f(cx - s, cy - s, 0);
-        glTexCoord2f(1, 1);
-        glVertex3f(cx + s, cy - s, 0);
-        glTexCoord2f(1, 0);
-        glVertex3f(cx + s, cy + s, 0);
+        smallestHalfSide = std::min(smallestHalfSide, s);
+        const float quad[8] = {cx - s, cy + s, cx - s, cy - s, cx + s, cy - s, cx + s, cy + s};
+        corner = std::copy(std::begin(quad), std::end(quad), corner);
     }
-    glEnd();
+    if (textures && m_boundSlot)
+        filterForDrawnSize(textures->textureSize(*m_boundSlot), 2 * smallestHalfSide);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, m_corners.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, m_cornerTexCoords.data());
+    glDrawArrays(GL_QUADS, 0, drawn * 4);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void DTView::filterForDrawnSize(int textureSide, float smallestSide) {
+    // A texture drawn larger than itself everywhere is only ever magnified, and then its
+    // mipmaps are never read: plain linear filtering gives the same picture, and a software
+    // renderer skips working out a mipmap level for every pixel. The margin keeps rounding
+    // at the boundary on the mipmapped side.
+    const double pixelsPerUnit = std::min(static_cast<double>(width()) / m_simulation.w,
+                                          static_cast<double>(height()) / kWorldHeight) *
+                                 devicePixelRatio();
+    const bool onlyMagnified =
+        textureSide > 0 && smallestSide * pixelsPerUnit >= textureSide * 1.01;
+    const GLint filter = onlyMagnified ? GL_LINEAR : GL_LINEAR_MIPMAP_LINEAR;
+    GLint current = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &current);
+    if (current != filter)
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
 }
 
 void DTView::updateProjection() {

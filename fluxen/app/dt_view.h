@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QAbstractButton;
 class QCheckBox;
@@ -108,6 +109,7 @@ private:
     void makeTimer();
     void initObjects();
     void clearColourBuffer();
+    void filterForDrawnSize(int textureSide, float smallestSide);
     void drawSizeRule();
     void askForUpdates();
     void scheduleUpdateCheck(double seconds);
@@ -132,6 +134,8 @@ private:
     std::unique_ptr<NiceTextures> textures;
     std::unique_ptr<platform::Timer> myTimer;
     std::unique_ptr<platform::Timer> m_updateTimer;
+    std::vector<float> m_corners;
+    std::vector<float> m_cornerTexCoords;
     QWidget* m_container = nullptr;
     QPointer<QWidget> m_fullScreenWindow;
     QPointer<QWidget> tmpView;

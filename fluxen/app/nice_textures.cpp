@@ -37,12 +37,17 @@ void NiceTextures::initialSetups() {
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
     m_multiTexUnitCount = units;
     m_multiTexNames.fill(0);
+    m_sizes.fill(0);
     m_multiTexImages.fill(QImage());
     m_allocated = true;
 }
 
 unsigned NiceTextures::textureName(int slot) const {
     return slot >= 0 && slot < static_cast<int>(m_multiTexNames.size()) ? m_multiTexNames[slot] : 0;
+}
+
+int NiceTextures::textureSize(int slot) const {
+    return slot >= 0 && slot < static_cast<int>(m_sizes.size()) ? m_sizes[slot] : 0;
 }
 
 void NiceTextures::checkGlError(int line) const {
@@ -77,6 +82,7 @@ void NiceTextures::useImageAsTexture(const QImage& image, int slot, int size) {
     GLuint name = 0;
     glGenTextures(1, &name);
     m_multiTexNames[slot] = name;
+    m_sizes[slot] = size;
     checkGlError(__LINE__);
     glBindTexture(GL_TEXTURE_2D, name);
     checkGlError(__LINE__);

@@ -26,6 +26,8 @@ public:
 
     /// The texture name of `slot`, 0 when empty.
     unsigned textureName(int slot) const;
+    /// The side in texels of the texture in `slot`, 0 when empty.
+    int textureSize(int slot) const;
     int multiTexUnitCount() const { return m_multiTexUnitCount; }
 
 private:
@@ -36,6 +38,7 @@ private:
     int m_multiTexUnitCount = 0;
     bool m_allocated = false;
     std::array<unsigned, 10> m_multiTexNames{};
+    std::array<int, 10> m_sizes{};
     std::array<QImage, 10> m_multiTexImages{};
 };
 
