@@ -11,12 +11,16 @@ function(suite_target_defaults target)
         QT_NO_KEYWORDS QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
 endfunction()
 
-# suite_add_test(NAME <name> SOURCES <files> LIBS <libs> [QT_APP] [GUI] [DBUS] [ENV <k=v>...])
+# suite_add_test(NAME <name> SOURCES <files> LIBS <libs> [QT_APP] [GUI] [DBUS] [ENV <k=v>...]
+#                [CASES <files>])
 # One GoogleTest executable registered with CTest. QT_APP tests get a
 # QCoreApplication for the whole run, GUI tests a QApplication under xvfb-run;
 # D-Bus tests run under their own dbus-run-session.
+# CASES makes a golden-file runner: each case file becomes a CTest test of its own,
+# <name>.<case>, running the parameterised tests named after it (the file's base name as
+# MAKE_C_IDENTIFIER writes it); <name> runs the tests that take no case.
 function(suite_add_test)
-    cmake_parse_arguments(T "QT_APP;GUI;DBUS" "NAME;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(T "QT_APP;GUI;DBUS" "NAME;TIMEOUT" "SOURCES;LIBS;ENV;CASES" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     suite_target_defaults(${T_NAME})
@@ -37,13 +41,24 @@ function(suite_add_test)
     if(T_GUI)
         set(command xvfb-run -a -s "-screen 0 1280x800x24" ${command})
     endif()
-    add_test(NAME ${T_NAME} COMMAND ${command})
+    set(tests ${T_NAME})
+    if(T_CASES)
+        add_test(NAME ${T_NAME} COMMAND ${command} --gtest_filter=-*/*)
+        foreach(case_file IN LISTS T_CASES)
+            get_filename_component(case ${case_file} NAME_WE)
+            string(MAKE_C_IDENTIFIER ${case} case)
+            add_test(NAME ${T_NAME}.${case} COMMAND ${command} --gtest_filter=*/${case})
+            list(APPEND tests ${T_NAME}.${case})
+        endforeach()
+    else()
+        add_test(NAME ${T_NAME} COMMAND ${command})
+    endif()
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 300)
     endif()
-    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
+    set_tests_properties(${tests} PROPERTIES TIMEOUT ${T_TIMEOUT})
     if(T_ENV)
-        set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${T_ENV}")
+        set_tests_properties(${tests} PROPERTIES ENVIRONMENT "${T_ENV}")
     endif()
 endfunction()
 
@@ -61,4 +76,33 @@ function(suite_add_program name)
         install(DIRECTORY ${PROJECT_SOURCE_DIR}/${P_RESOURCES}/resources/
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/notebook-suite/${P_RESOURCES})
     endif()
+endfunction()
+
+# suite_add_gui_e2e_test(NAME <name> SCRIPT <file.py> PROGRAM <target> [TRAY] [NOTIFICATIONS]
+#                        [ENV <k=v>...] [TIMEOUT <seconds>])
+# An end-to-end test of a windowed program: the Python script runs inside a private desktop
+# session (tests/gui/gui_session.py: Xvfb, session and accessibility buses, optionally a tray
+# host and a notification recorder) and drives the program, whose path it reads from
+# GUI_TEST_PROGRAM, through the accessibility tree (tests/gui/guitest.py).
+function(suite_add_gui_e2e_test)
+    cmake_parse_arguments(T "TRAY;NOTIFICATIONS" "NAME;SCRIPT;PROGRAM;TIMEOUT" "ENV" ${ARGN})
+    # Debian's accessibility bindings live in the system Python, whatever python3 PATH finds.
+    find_program(SUITE_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+    set(session ${PROJECT_SOURCE_DIR}/tests/gui/gui_session.py)
+    set(options)
+    if(T_TRAY)
+        list(APPEND options --tray)
+    endif()
+    if(T_NOTIFICATIONS)
+        list(APPEND options --notifications)
+    endif()
+    get_filename_component(script ${T_SCRIPT} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    add_test(NAME ${T_NAME}
+             COMMAND ${SUITE_SYSTEM_PYTHON} ${session} ${options} --
+                     ${SUITE_SYSTEM_PYTHON} ${script})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "GUI_TEST_PROGRAM=$<TARGET_FILE:${T_PROGRAM}>;${T_ENV}")
 endfunction()

@@ -12,8 +12,11 @@ SUITE_PACKAGES=(
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
     libgtest-dev libbenchmark-dev
 )
-# What the tests need on top: an X server without a screen and a session bus.
-SUITE_TEST_PACKAGES=(xvfb xauth dbus dbus-x11 xdg-user-dirs)
+# What the tests need on top: an X server without a screen, a session bus, and the GUI
+# harness's accessibility bus, tray host, D-Bus bindings and XTest driver; clang-format for
+# the formatting check.
+SUITE_TEST_PACKAGES=(xvfb xauth dbus dbus-x11 xdg-user-dirs
+    at-spi2-core python3-pyatspi python3-dbus python3-gi trayer xdotool clang-format git)
 
 suite_log() { printf '%s: %s\n' "$(basename "$0")" "$*" >&2; }
 

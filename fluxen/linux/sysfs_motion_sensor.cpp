@@ -1,11 +1,9 @@
 #include "fluxen/linux/sysfs_motion_sensor.h"
 
 #include "fluxen/core/sensor_readings.h"
-#include "platform/core/file_io.h"
 #include "platform/core/hw_root.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <optional>
 
@@ -18,7 +16,7 @@ const QString kHdapsPosition = QStringLiteral("/sys/devices/platform/hdaps/posit
 const QString kIioDevices = QStringLiteral("/sys/bus/iio/devices");
 
 std::optional<QByteArray> readAttribute(const QString& path) {
-    auto bytes = platform::readFile(path);
+    auto bytes = platform::readHardwareFile(path);
     if (!bytes)
         return std::nullopt;
     return *bytes;

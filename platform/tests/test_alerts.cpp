@@ -17,17 +17,33 @@ QString str(const char* s) {
     return QString::fromUtf8(s);
 }
 
-// Answers the next modal box by running `answer` on it once it is shown.
+// Answers the next message box by running `answer` on it once its modal loop runs. The filter
+// sees the box being shown, so nothing polls; it belongs to the application, so an alert that
+// never comes leaves nothing behind.
+class AnswerWhenShown : public QObject {
+public:
+    explicit AnswerWhenShown(std::function<void(QMessageBox*)> answer)
+        : QObject(qApp), m_answer(std::move(answer)) {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (box && event->type() == QEvent::Show) {
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(0, box, [answer = std::move(m_answer), box] { answer(box); });
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void(QMessageBox*)> m_answer;
+};
+
 void whenShown(std::function<void(QMessageBox*)> answer) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, poll] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box && box->isVisible())
-            answer(box);
-        else
-            QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+    new AnswerWhenShown(std::move(answer));
 }
 
 QAbstractButton* buttonTitled(QMessageBox* box, const QString& title) {

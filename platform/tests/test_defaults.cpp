@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <signal.h>
-#include <thread>
 
 using namespace platform;
 
@@ -199,9 +198,16 @@ TEST_F(DefaultsTest, KillingAWriterNeverLeavesATornFile) {
         QProcess writer;
         writer.start(peer, {str("write-defaults"), folder()});
         ASSERT_TRUE(writer.waitForStarted());
-        ASSERT_TRUE(writer.waitForReadyRead(10000));
-        // Let it run a little further so that the kill lands at varied points of a write.
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+        // The writer reports each generation it has stored and goes straight on to the next;
+        // killing it after a varying number of them lands the kill at varied points of a write.
+        const int generations = 1 + int(random() % 4);
+        for (int reported = 0; reported < generations;) {
+            ASSERT_TRUE(writer.canReadLine() || writer.waitForReadyRead(10000));
+            while (writer.canReadLine() && reported < generations) {
+                writer.readLine();
+                ++reported;
+            }
+        }
         ::kill(pid_t(writer.processId()), SIGKILL);
         writer.waitForFinished();
 

@@ -67,3 +67,17 @@ TEST(HardwarePath, SysProcAndDevMoveUnderHwRoot) {
     EXPECT_EQ(hwPath(str("/proc/stat")), str("/proc/stat"));
     qunsetenv("HW_ROOT");
 }
+
+TEST(HardwareFile, QtCallersGetTheBytesOrAnErrorNamingThePath) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + str("/capacity");
+    ASSERT_TRUE(writeFileAtomically(path, "87\n"));
+    EXPECT_EQ(readHardwareFile(path).value(), QByteArray("87\n"));
+
+    auto tooLarge = readHardwareFile(path, 2);
+    ASSERT_FALSE(tooLarge);
+    EXPECT_TRUE(tooLarge.error().contains(path));
+    auto folder = readHardwareFile(dir.path());
+    ASSERT_FALSE(folder);
+    EXPECT_TRUE(folder.error().contains(str("not a regular file")));
+}

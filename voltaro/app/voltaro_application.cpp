@@ -76,7 +76,8 @@ std::unique_ptr<Simulation> Simulation::start(QString& error) {
         return nullptr;
     }
     // The simulated notebook has this machine's processor.
-    const auto cpuinfo = platform::readFile(platform::hwPath(QStringLiteral("/proc/cpuinfo")));
+    const auto cpuinfo =
+        platform::readHardwareFile(platform::hwPath(QStringLiteral("/proc/cpuinfo")));
     auto battery = SimulatedBattery::create(simulation->root(), cpuinfo ? *cpuinfo : QByteArray());
     if (!battery) {
         error = battery.error();

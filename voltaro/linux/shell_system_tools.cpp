@@ -1,6 +1,5 @@
 #include "voltaro/linux/shell_system_tools.h"
 
-#include "platform/core/file_io.h"
 #include "platform/core/hw_root.h"
 #include "platform/core/log.h"
 #include "platform/core/process.h"
@@ -70,9 +69,7 @@ std::optional<QByteArray> ShellSystemTools::runProgram(const QString& program,
 }
 
 QString ShellSystemTools::processorArchitecture() {
-    const QString path = platform::hwPath(QStringLiteral("/proc/cpuinfo"));
-    auto cpuinfo = QFileInfo(path).isFile() ? platform::readFile(path)
-                                            : platform::Expected<QByteArray>(QByteArray());
+    auto cpuinfo = platform::readHardwareFile(platform::hwPath(QStringLiteral("/proc/cpuinfo")));
     return processorArchitectureLabel(cpuinfo ? *cpuinfo : QByteArray(),
                                       QSysInfo::currentCpuArchitecture());
 }

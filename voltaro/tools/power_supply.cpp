@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
@@ -14,17 +13,10 @@ namespace voltaro::tools {
 
 namespace {
 
-// sysfs attributes are a line or a few; anything longer is not what we look for.
-constexpr qint64 kMaxAttributeBytes = 64 * 1024;
-
+// A missing or unreadable attribute reads as empty: the kernel leaves out what it cannot tell.
 QByteArray readSmallFile(const QString& path) {
-    // Only regular files: a fifo or a device in a hand-made tree would block the read.
-    if (!QFileInfo(path).isFile())
-        return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(kMaxAttributeBytes);
+    auto bytes = platform::readHardwareFile(path);
+    return bytes ? *bytes : QByteArray();
 }
 
 std::optional<std::int64_t> parseNumber(const QString& text) {

@@ -1,7 +1,8 @@
 #include "quellar/common/core/sysfs_file.h"
 
+#include "platform/core/hw_file.h"
+
 #include <cerrno>
-#include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,7 +42,7 @@ std::optional<std::size_t> readHead(int fd, char* buffer, std::size_t size) {
 }
 
 std::optional<std::size_t> readHead(const char* path, char* buffer, std::size_t size) {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = platform::openHardwareFile(path);
     if (fd < 0)
         return std::nullopt;
     auto n = readHead(fd, buffer, size);
@@ -58,7 +59,7 @@ std::optional<std::int64_t> readIntegerFile(int fd) {
 }
 
 std::optional<std::int64_t> readIntegerFile(const char* path) {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = platform::openHardwareFile(path);
     if (fd < 0)
         return std::nullopt;
     auto number = readIntegerFile(fd);
@@ -80,7 +81,7 @@ int KeptFile::openFile() {
         m_fd = -1;
     }
     if (m_fd < 0)
-        m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+        m_fd = platform::openHardwareFile(m_path.c_str());
     return m_fd;
 }
 

@@ -16,13 +16,15 @@ std::optional<std::int64_t> parseLeadingInteger(std::string_view text);
 /// into `buffer`; answers the bytes read, or nothing on failure. Allocates nothing.
 std::optional<std::size_t> readHead(int fd, char* buffer, std::size_t size);
 
-/// Opens `path`, reads its head into `buffer` and closes it. Allocates nothing.
+/// Opens `path`, reads its head into `buffer` and closes it. Only regular files are read (a
+/// FIFO or device in the path is refused at once, never waited on), and never more than the
+/// buffer holds. Allocates nothing.
 std::optional<std::size_t> readHead(const char* path, char* buffer, std::size_t size);
 
 /// A file kept open and read from offset 0, for files read many times a second. When the file
 /// at the path is replaced (renamed over, or deleted and made anew), the next read opens the
-/// new one; a file that cannot be opened is tried again at the next read. Allocates nothing
-/// after construction.
+/// new one; a file that cannot be opened, or is not a regular file, is tried again at the next
+/// read. Allocates nothing after construction.
 class KeptFile {
 public:
     explicit KeptFile(std::string path) : m_path(std::move(path)) {}

@@ -1,5 +1,6 @@
 #include "quellar/common/linux/msr_driver_entries.h"
 
+#include "platform/core/hw_file.h"
 #include "platform/core/hw_path.h"
 #include "quellar/common/core/sysfs_file.h"
 
@@ -111,7 +112,7 @@ MsrDriverEntries::MsrDriverEntries() {
                 label.starts_with("Package id") || label.starts_with("Physical id");
             if (!isPackage && !label.starts_with("Core"))
                 return;
-            const int fd = ::open((folder + "/" + stem + "_input").c_str(), O_RDONLY | O_CLOEXEC);
+            const int fd = platform::openHardwareFile((folder + "/" + stem + "_input").c_str());
             if (fd < 0)
                 return;
             if (isPackage && package < 0)

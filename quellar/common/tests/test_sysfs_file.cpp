@@ -5,6 +5,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 using quellar::parseLeadingInteger;
 
@@ -36,5 +37,19 @@ TEST(KeptFile, FollowsAFileReplacedInPlaceOrByRenameAndOneThatAppearsLater) {
     std::ofstream(path + ".new") << "333\n";
     std::rename((path + ".new").c_str(), path.c_str());
     EXPECT_EQ(file.readInteger(), 333) << "renamed over";
+    std::filesystem::remove_all(folder);
+}
+
+// A FIFO or a folder where a kernel file should be must not hang the daemon or be read as one.
+TEST(KeptFile, RefusesWhatIsNotARegularFileWithoutBlocking) {
+    char pattern[] = "/tmp/quellar-kept-XXXXXX";
+    const std::string folder = ::mkdtemp(pattern);
+    const std::string fifo = folder + "/stat";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    char buffer[16];
+    EXPECT_FALSE(quellar::readHead(fifo.c_str(), buffer, sizeof buffer));
+    EXPECT_FALSE(quellar::readIntegerFile(fifo.c_str()));
+    EXPECT_FALSE(quellar::KeptFile(fifo).read(buffer, sizeof buffer));
+    EXPECT_FALSE(quellar::readIntegerFile(folder.c_str()));
     std::filesystem::remove_all(folder);
 }

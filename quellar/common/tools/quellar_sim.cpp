@@ -13,6 +13,10 @@ int main(int argc, char* argv[]) {
                   "codes 12 to 40, 50 degrees) for QUELLAR_DRIVER=sim:DIR.");
         return 0;
     }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("quellar-sim version 1.0");
+        return 0;
+    }
     if (argc != 3 || std::strcmp(argv[1], "init") != 0) {
         std::fputs("usage: quellar-sim init DIR\n", stderr);
         return 2;

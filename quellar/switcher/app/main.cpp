@@ -3,11 +3,13 @@
 
 #include "quellar/switcher/core/command_line.h"
 #include "quellar/switcher/core/switcher.h"
+#include "quellar/switcher/linux/kernel_cpufreq.h"
+#include "quellar/switcher/linux/proc_stat_load_source.h"
+#include "quellar/switcher/linux/sysfs_power_source.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -16,16 +18,16 @@ void endAtOnce(int) {
     _exit(0);
 }
 
+class StandardErrorLog final : public quellar::SwitcherLog {
+public:
+    void line(const char* text) override { std::fprintf(stderr, "QuellarSwitcher: %s\n", text); }
+};
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     using namespace quellar;
 
-    // The long forms a Linux user tries first mean what -v and a bad option mean.
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::fputs(kVersion, stderr);
-        return 0;
-    }
     static SwitcherState state;
     switch (parseCommandLine(argc, argv, state)) {
     case CommandLine::PrintVersion:
@@ -34,6 +36,9 @@ int main(int argc, char* argv[]) {
     case CommandLine::PrintUsage:
         std::fputs(kUsage, stderr);
         return 0;
+    case CommandLine::UnknownOption:
+        std::fputs(kUsage, stderr);
+        return 2;
     case CommandLine::EmptyTable:
         return 1;
     case CommandLine::Run:
@@ -43,16 +48,21 @@ int main(int argc, char* argv[]) {
     std::signal(SIGTERM, endAtOnce);
     std::signal(SIGINT, endAtOnce);
 
+    StandardErrorLog log;
     std::string problem;
     auto driver = openDriverEntries(std::getenv("QUELLAR_DRIVER"), problem);
     if (!problem.empty())
-        std::fprintf(stderr, "QuellarSwitcher: %s\n", problem.c_str());
+        log.line(problem.c_str());
     if (!driver)
         return 1;
+    const std::string conflict = kernelCpufreqConflict();
+    if (!conflict.empty())
+        log.line(conflict.c_str());
 
     ProcStatLoadSource load;
     SysfsPowerSource power;
-    Switcher switcher(state, *driver, load, power);
+    // Once the driver has said why it cannot work, each refused write would only repeat that.
+    Switcher switcher(state, *driver, load, power, problem.empty() ? &log : nullptr);
     switcher.start();
     for (;;) {
         switcher.sample();

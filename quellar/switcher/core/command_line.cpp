@@ -76,14 +76,24 @@ void getTLimit(const char* argument, std::uint32_t& limit) {
 }
 
 CommandLine parseCommandLine(int argc, char* const argv[], SwitcherState& state) {
-    // "+": stop at the first argument that is not an option, as the BSD getopt does. The
-    // usage text alone reports a bad option, without getopt's own message.
+    // "+": stop at the first argument that is not an option, as the BSD getopt does. ":" tells
+    // a missing argument from an unknown option. The usage text alone reports either, without
+    // getopt's own message.
+    enum { kHelp = 256, kLongVersion };
+    static const option longOptions[] = {{"help", no_argument, nullptr, kHelp},
+                                         {"version", no_argument, nullptr, kLongVersion},
+                                         {nullptr, 0, nullptr, 0}};
     optind = 0;
     opterr = 0;
-    for (int option; (option = ::getopt(argc, argv, "+va:b:i:l:t:I:L:T:")) != -1;) {
+    for (int option;
+         (option = ::getopt_long(argc, argv, "+:va:b:i:l:t:I:L:T:", longOptions, nullptr)) != -1;) {
         switch (option) {
         case 'v':
+        case kLongVersion:
             return CommandLine::PrintVersion;
+        case kHelp:
+        case ':':
+            return CommandLine::PrintUsage;
         case 'a':
             appendList(optarg, state.ValA, state.NoA);
             break;
@@ -112,7 +122,7 @@ CommandLine parseCommandLine(int argc, char* const argv[], SwitcherState& state)
             getTLimit(optarg, state.TLimit);
             break;
         default:
-            return CommandLine::PrintUsage;
+            return CommandLine::UnknownOption;
         }
     }
     if (state.tLimit != 0 && (state.ULimit == 0 || state.LLimit == 0))

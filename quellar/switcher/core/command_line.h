@@ -22,10 +22,11 @@ struct SwitcherState {
 };
 
 enum class CommandLine {
-    Run,          ///< configuration complete: start sampling
-    PrintUsage,   ///< print kUsage to standard error, exit 0
-    PrintVersion, ///< print kVersion to standard error, exit 0
-    EmptyTable,   ///< a table is empty: exit 1 without a word
+    Run,           ///< configuration complete: start sampling
+    PrintUsage,    ///< --help, a missing argument, a bad rate: kUsage to standard error, exit 0
+    UnknownOption, ///< an option it does not know: kUsage to standard error, exit 2
+    PrintVersion,  ///< -v, --version: kVersion to standard error, exit 0
+    EmptyTable,    ///< a table is empty: exit 1 without a word
 };
 
 inline constexpr const char kUsage[] =
@@ -34,9 +35,9 @@ inline constexpr const char kUsage[] =
     "temperature limit)] [-i x (x = samples/s, between 1 and 50)]\n";
 inline constexpr const char kVersion[] = "QuellarSwitcher version 1.0\n";
 
-/// Parses the options "va:b:i:l:t:I:L:T:" into `state` and resolves the adapter side's
-/// defaults. Options are read up to the first argument that is not one; -v and a bad option
-/// end parsing at once. Allocates nothing.
+/// Parses the options "va:b:i:l:t:I:L:T:" (and the long --help and --version) into `state` and
+/// resolves the adapter side's defaults. Options are read up to the first argument that is not
+/// one; -v and a bad option end parsing at once. Allocates nothing.
 CommandLine parseCommandLine(int argc, char* const argv[], SwitcherState& state);
 
 /// Appends the numbers of a colon-separated list to a table, up to its 30 entries.

@@ -1,14 +1,26 @@
 #include "quellar/switcher/core/switcher.h"
 
+#include <cstdio>
+
 namespace quellar {
 
 Switcher::Switcher(SwitcherState& state, DriverEntries& driver, LoadSource& load,
-                   PowerSource& power)
-    : m_state(state), m_driver(driver), m_loadSource(load), m_powerSource(power) {}
+                   PowerSource& power, SwitcherLog* log)
+    : m_state(state), m_driver(driver), m_loadSource(load), m_powerSource(power), m_log(log) {}
 
 void Switcher::writeSetting(std::uint32_t setting) {
-    // A failed write is not reported; the index has moved all the same.
-    m_driver.write(kControlEntry, std::int32_t(setting));
+    // The index has moved all the same: the next step goes on from the entry chosen.
+    if (m_driver.write(kControlEntry, std::int32_t(setting)) || m_refusalReported)
+        return;
+    m_refusalReported = true;
+    if (m_log) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "the processor driver refused the setting %u; later refusals are not "
+                      "reported",
+                      unsigned(setting));
+        m_log->line(text);
+    }
 }
 
 void Switcher::log_ut(bool force) {

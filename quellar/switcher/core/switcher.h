@@ -2,10 +2,18 @@
 
 #include "quellar/common/core/driver_entries.h"
 #include "quellar/switcher/core/command_line.h"
-#include "quellar/switcher/linux/power_source.h"
-#include "quellar/switcher/linux/processor_load.h"
+#include "quellar/switcher/core/power_source.h"
+#include "quellar/switcher/core/processor_load.h"
 
 namespace quellar {
+
+/// Where the loop says what goes wrong while it runs, one line at a time. Lines are written
+/// without allocating.
+class SwitcherLog {
+public:
+    virtual ~SwitcherLog() = default;
+    virtual void line(const char* text) = 0;
+};
 
 /// The daemon's sampling loop, one pass at a time: temperature, load, step, and every three
 /// seconds' worth of samples the power source. Allocates nothing.
@@ -20,7 +28,10 @@ namespace quellar {
 ///   that does not apply cannot hold the processor down.
 class Switcher {
 public:
-    Switcher(SwitcherState& state, DriverEntries& driver, LoadSource& load, PowerSource& power);
+    /// The first write the driver refuses is reported to `log`, when there is one; the later
+    /// ones would only repeat it many times a second.
+    Switcher(SwitcherState& state, DriverEntries& driver, LoadSource& load, PowerSource& power,
+             SwitcherLog* log = nullptr);
 
     /// Checks the power source with force and writes the first entry of the active table a
     /// second time.
@@ -43,6 +54,8 @@ private:
     DriverEntries& m_driver;
     LoadSource& m_loadSource;
     PowerSource& m_powerSource;
+    SwitcherLog* m_log;
+    bool m_refusalReported = false;
 
     bool m_overheat = false;
     std::uint32_t m_load = 0;

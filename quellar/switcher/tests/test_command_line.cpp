@@ -46,16 +46,23 @@ TEST(CommandLine, AControllerCommandLineRuns) {
 TEST(CommandLine, VersionUsageAndEmptyTables) {
     EXPECT_EQ(parse({"-v"}).outcome, CommandLine::PrintVersion);
     EXPECT_EQ(parse({"-a", "1", "-v", "-x"}).outcome, CommandLine::PrintVersion);
-    for (auto args : std::vector<std::vector<std::string>>{{"-x"},
-                                                           {"-a"},
+    EXPECT_EQ(parse({"--version"}).outcome, CommandLine::PrintVersion);
+    EXPECT_EQ(parse({"-a", "1", "--version"}).outcome, CommandLine::PrintVersion);
+    for (auto args : std::vector<std::vector<std::string>>{
+             {"-x"}, {"--frobnicate"}, {"-a", "1", "-b", "2", "-x"}, {"-a", "1", "--no-such"}})
+        EXPECT_EQ(parse(args).outcome, CommandLine::UnknownOption) << args.back();
+    EXPECT_EQ(parse({"-a", "--help"}).outcome, CommandLine::EmptyTable)
+        << "\"--help\" as the argument of -a is a list, not an option";
+    for (auto args : std::vector<std::vector<std::string>>{{"-a"},
                                                            {"-a", "1", "-b", "2", "-i", "0"},
                                                            {"-i", "51"},
                                                            {"-I", "0"},
                                                            {"-I", "abc"},
                                                            {"-i", "4294967297"},
                                                            {"--help"},
+                                                           {"-a", "1", "--help", "-x"},
                                                            {"-a", "1", "-b", "2", "-l"}})
-        EXPECT_EQ(parse(args).outcome, CommandLine::PrintUsage) << args[0];
+        EXPECT_EQ(parse(args).outcome, CommandLine::PrintUsage) << args.back();
     EXPECT_EQ(parse({}).outcome, CommandLine::EmptyTable);
     EXPECT_EQ(parse({"-a", "2588"}).outcome, CommandLine::EmptyTable);
     EXPECT_EQ(parse({"-b", "2588"}).outcome, CommandLine::EmptyTable);

@@ -29,18 +29,25 @@ std::string contentsOf(const fs::path& path) {
     return text.str();
 }
 
-// Rewrites a file in place (same inode), as a kernel file changes under a reader.
+// Rewrites a file in place (same inode), as a kernel file changes under a reader: one write from
+// offset 0, then the length cut, so that the reader never finds it empty or half written (the
+// counters only grow, and the other files keep their length).
 void rewrite(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::trunc) << text;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0) << path;
+    EXPECT_EQ(::pwrite(fd, text.data(), text.size(), 0), ssize_t(text.size()));
+    EXPECT_EQ(::ftruncate(fd, off_t(text.size())), 0);
+    ::close(fd);
 }
 
 class Daemon {
 public:
-    // Starts QuellarSwitcher with `args` and extra `environment`, its output in files.
+    // Starts QuellarSwitcher (or the program named by the environment variable `program`)
+    // with `args` and extra `environment`, its output in files.
     Daemon(const fs::path& folder, std::vector<std::string> args,
-           std::vector<std::string> environment = {})
+           std::vector<std::string> environment = {}, const char* program = "QUELLAR_SWITCHER")
         : m_out(folder / "stdout"), m_err(folder / "stderr") {
-        args.insert(args.begin(), std::getenv("QUELLAR_SWITCHER"));
+        args.insert(args.begin(), std::getenv(program));
         m_pid = ::fork();
         if (m_pid == 0) {
             ::dup2(::open(m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
@@ -113,16 +120,52 @@ TEST_F(DaemonTest, CommandLineTextsAndStatusesAreExact) {
         EXPECT_EQ(version.err(), "QuellarSwitcher version 1.0\n");
         EXPECT_EQ(version.out(), "");
     }
-    for (auto args :
-         std::vector<std::vector<std::string>>{{"-z"}, {"-a"}, {"-i", "51"}, {"--help"}}) {
+    {
+        Daemon version(m_root, {"--version"});
+        EXPECT_EQ(version.wait(), 0);
+        EXPECT_EQ(version.err(), "QuellarSwitcher version 1.0\n");
+    }
+    // A usage error of the rules' own (a missing argument, a rate out of range) and --help
+    // end with status 0; an option nobody defined is a caller's mistake, status 2.
+    for (auto [args, status] : std::vector<std::pair<std::vector<std::string>, int>>{
+             {{"-a"}, 0},
+             {{"-i", "51"}, 0},
+             {{"--help"}, 0},
+             {{"-z"}, 2},
+             {{"-a", "1", "-b", "2", "--frobnicate"}, 2}}) {
         Daemon bad(m_root, args);
-        EXPECT_EQ(bad.wait(), 0) << args[0];
-        EXPECT_EQ(bad.err(), usage) << args[0];
+        EXPECT_EQ(bad.wait(), status) << args.back();
+        EXPECT_EQ(bad.err(), usage) << args.back();
         EXPECT_EQ(bad.out(), "");
     }
     Daemon onlyAdapter(m_root, {"-a", "2588:3106"});
     EXPECT_EQ(onlyAdapter.wait(), 1);
     EXPECT_EQ(onlyAdapter.err(), "");
+}
+
+TEST_F(DaemonTest, AnUnknownDriverEndsWithStatusOne) {
+    Daemon daemon(m_root, {"-a", "3112", "-b", "1800"}, {"QUELLAR_DRIVER=floppy"});
+    EXPECT_EQ(daemon.wait(), 1);
+    EXPECT_EQ(daemon.err(), "QuellarSwitcher: QUELLAR_DRIVER=floppy is neither msr nor sim:DIR\n");
+}
+
+TEST_F(DaemonTest, TheSimulatorAnswersHelpVersionAndUnknownOptions) {
+    {
+        Daemon help(m_root, {"--help"}, {}, "QUELLAR_SIM");
+        EXPECT_EQ(help.wait(), 0);
+        EXPECT_TRUE(help.out().starts_with("usage: quellar-sim init DIR\n")) << help.out();
+    }
+    {
+        Daemon version(m_root, {"--version"}, {}, "QUELLAR_SIM");
+        EXPECT_EQ(version.wait(), 0);
+        EXPECT_EQ(version.out(), "quellar-sim version 1.0\n");
+    }
+    for (auto args : std::vector<std::vector<std::string>>{{"--frobnicate"}, {"init"}, {}}) {
+        Daemon bad(m_root, args, {}, "QUELLAR_SIM");
+        EXPECT_EQ(bad.wait(), 2);
+        EXPECT_EQ(bad.err(), "usage: quellar-sim init DIR\n");
+        EXPECT_EQ(bad.out(), "");
+    }
 }
 
 TEST_F(DaemonTest, FollowsLoadTemperatureAndPowerSourceOnASimulatedProcessor) {
@@ -168,26 +211,19 @@ TEST_F(DaemonTest, FollowsLoadTemperatureAndPowerSourceOnASimulatedProcessor) {
     ASSERT_TRUE(feedUntil(90, cooled)) << logged();
 
     // Cool down after a long idle stretch, so that the first load measured again is low, then
-    // run between the limits: nothing more is written.
+    // run between the limits until the next power check: the unplugging is the next write.
     idle += 1000000;
     load(0);
     rewrite(cpu / quellar::kTemperatureEntry, "50\n");
-    for (int i = 0; i < 30; ++i) {
-        load(50);
-        std::this_thread::sleep_for(10ms);
-    }
-    ASSERT_EQ(logged(), cooled);
-
-    const std::string before = logged();
     rewrite(m_root / "sys/class/power_supply/AC/online", "0\n");
     const auto unplugged = std::chrono::steady_clock::now();
     ASSERT_TRUE(eventually([&] {
         load(50);
-        return logged().size() > before.size();
+        return logged().size() > cooled.size();
     }));
     const auto noticed = std::chrono::steady_clock::now() - unplugged;
-    EXPECT_EQ(logged().substr(before.size()), "10\n")
-        << "the battery table starts at its first entry";
+    EXPECT_EQ(logged(), cooled + "10\n")
+        << "nothing between the limits, then the battery table from its first entry";
     EXPECT_LT(noticed, 4500ms) << "checked every three seconds, with room for a busy machine";
 
     EXPECT_EQ(daemon.stop(SIGTERM), 0);
@@ -228,4 +264,67 @@ TEST_F(DaemonTest, SaysOnceWhyTheRegistersCannotBeUsed) {
     EXPECT_EQ(daemon.stop(SIGTERM), 0);
     EXPECT_EQ(daemon.err(), "QuellarSwitcher: msr: " + m_root.string() +
                                 "/dev/cpu/0/msr not found; load the msr module\n");
+}
+
+// A simulated processor and a fake tree with /proc/stat, for the start-up messages.
+class StartTest : public DaemonTest {
+protected:
+    void SetUp() override {
+        DaemonTest::SetUp();
+        ASSERT_EQ(
+            std::system(
+                (std::string(std::getenv("QUELLAR_SIM")) + " init " + cpu().string()).c_str()),
+            0);
+        fs::create_directories(m_root / "proc");
+        rewrite(m_root / "proc/stat", "cpu 1 1 1 1\n");
+    }
+    fs::path cpu() const { return m_root / "cpu"; }
+    void governor(int number, const std::string& driver, const std::string& governor) {
+        const fs::path folder =
+            m_root / ("sys/devices/system/cpu/cpu" + std::to_string(number) + "/cpufreq");
+        fs::create_directories(folder);
+        rewrite(folder / "scaling_driver", driver + "\n");
+        rewrite(folder / "scaling_governor", governor + "\n");
+    }
+    std::vector<std::string> environment() const {
+        return {"HW_ROOT=" + m_root.string(), "QUELLAR_DRIVER=sim:" + cpu().string()};
+    }
+};
+
+TEST_F(StartTest, SaysInOneLineWhenTheKernelsCpufreqGovernorWouldFightIt) {
+    governor(0, "acpi-cpufreq", "schedutil");
+    governor(1, "acpi-cpufreq", "schedutil");
+    Daemon daemon(m_root, {"-a", "3112", "-b", "1800", "-i", "50"}, environment());
+    EXPECT_TRUE(eventually([&] { return !contentsOf(cpu() / "ctl.log").empty(); }));
+    EXPECT_EQ(daemon.stop(SIGTERM), 0);
+    EXPECT_EQ(daemon.err(),
+              "QuellarSwitcher: the kernel's cpufreq driver steers cpu0 by \"acpi-cpufreq\" with "
+              "the governor \"schedutil\" (and 1 more processors); it sets the same register as "
+              "this daemon, so the two undo each other's settings: choose the \"userspace\" "
+              "governor\n");
+}
+
+TEST_F(StartTest, SaysNothingUnderTheUserspaceGovernorOrWithoutCpufreq) {
+    for (bool withCpufreq : {false, true}) {
+        if (withCpufreq) {
+            governor(0, "acpi-cpufreq", "userspace");
+            fs::create_directories(m_root / "sys/devices/system/cpu/cpu1");
+        }
+        fs::remove(cpu() / "ctl.log");
+        Daemon daemon(m_root, {"-a", "3112", "-b", "1800", "-i", "50"}, environment());
+        EXPECT_TRUE(eventually([&] { return !contentsOf(cpu() / "ctl.log").empty(); }));
+        EXPECT_EQ(daemon.stop(SIGTERM), 0);
+        EXPECT_EQ(daemon.err(), "") << "with cpufreq: " << withCpufreq;
+    }
+}
+
+TEST_F(StartTest, SaysWhenTheDriverRefusesASetting) {
+    // A folder in place of the control entry: the simulated driver cannot replace it.
+    fs::remove(cpu() / quellar::kControlEntry);
+    fs::create_directory(cpu() / quellar::kControlEntry);
+    Daemon daemon(m_root, {"-a", "3112", "-b", "1800", "-i", "50"}, environment());
+    EXPECT_TRUE(eventually([&] { return !daemon.err().empty(); }));
+    EXPECT_EQ(daemon.stop(SIGTERM), 0);
+    EXPECT_EQ(daemon.err(), "QuellarSwitcher: the processor driver refused the setting 3112; "
+                            "later refusals are not reported\n");
 }

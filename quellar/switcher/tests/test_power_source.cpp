@@ -1,4 +1,5 @@
-#include "quellar/switcher/linux/power_source.h"
+#include "quellar/switcher/core/power_source.h"
+#include "quellar/switcher/linux/sysfs_power_source.h"
 
 #include <cstdlib>
 #include <filesystem>

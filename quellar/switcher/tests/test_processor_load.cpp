@@ -1,4 +1,5 @@
-#include "quellar/switcher/linux/processor_load.h"
+#include "quellar/switcher/core/processor_load.h"
+#include "quellar/switcher/linux/proc_stat_load_source.h"
 
 #include <gtest/gtest.h>
 

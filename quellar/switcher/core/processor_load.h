@@ -1,7 +1,5 @@
 #pragma once
 
-#include "quellar/common/core/sysfs_file.h"
-
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -33,17 +31,6 @@ class LoadSource {
 public:
     virtual ~LoadSource() = default;
     virtual std::optional<CpuTicks> read() = 0;
-};
-
-/// /proc/stat under HW_ROOT, kept open and read from offset 0 each time (a file put in its place,
-/// as in a test tree, is opened anew). Allocates nothing after construction.
-class ProcStatLoadSource final : public LoadSource {
-public:
-    ProcStatLoadSource();
-    std::optional<CpuTicks> read() override;
-
-private:
-    KeptFile m_file;
 };
 
 } // namespace quellar

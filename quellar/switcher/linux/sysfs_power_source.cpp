@@ -1,4 +1,4 @@
-#include "quellar/switcher/linux/power_source.h"
+#include "quellar/switcher/linux/sysfs_power_source.h"
 
 #include "platform/core/hw_path.h"
 #include "quellar/common/core/sysfs_file.h"
@@ -6,24 +6,14 @@
 #include <cstdio>
 #include <dirent.h>
 #include <limits.h>
-#include <string>
 
 namespace quellar {
 
-void PowerSourceDecision::add(const PowerSupply& supply) {
-    if ((supply.type == "Mains" || supply.type.starts_with("USB")) && supply.online)
-        m_chargerOnline = true;
-    if (supply.type == "Battery" && supply.present)
-        m_battery = true;
-}
-
-std::string_view PowerSourceDecision::providingType() const {
-    return !m_chargerOnline && m_battery ? kBatteryPower : kMainsPower;
-}
+SysfsPowerSource::SysfsPowerSource() : m_folder(platform::hwPath("/sys/class/power_supply")) {}
 
 std::string_view SysfsPowerSource::providingType() {
     PowerSourceDecision decision;
-    const std::string folder = platform::hwPath("/sys/class/power_supply");
+    const std::string& folder = m_folder;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
         return decision.providingType();

@@ -35,11 +35,4 @@ public:
     virtual std::string_view providingType() = 0;
 };
 
-/// /sys/class/power_supply under HW_ROOT, listed anew at every call, since chargers come and
-/// go. Garbage in a file counts as that attribute missing.
-class SysfsPowerSource final : public PowerSource {
-public:
-    std::string_view providingType() override;
-};
-
 } // namespace quellar

@@ -1,6 +1,5 @@
-#include "quellar/switcher/linux/processor_load.h"
+#include "quellar/switcher/core/processor_load.h"
 
-#include "platform/core/hw_path.h"
 #include "quellar/common/core/sysfs_file.h"
 
 namespace quellar {
@@ -47,17 +46,6 @@ std::optional<std::uint32_t> loadBetween(const CpuTicks& previous, const CpuTick
     const std::uint64_t idle = now.idle - previous.idle;
     const std::uint64_t busy = idle < elapsed ? elapsed - idle : 0;
     return std::uint32_t(100 * busy / elapsed);
-}
-
-ProcStatLoadSource::ProcStatLoadSource() : m_file(platform::hwPath("/proc/stat")) {}
-
-std::optional<CpuTicks> ProcStatLoadSource::read() {
-    // The aggregate line comes first and is well under this size.
-    char buffer[512];
-    auto n = m_file.read(buffer, sizeof buffer);
-    if (!n)
-        return std::nullopt;
-    return parseCpuTicks(std::string_view(buffer, *n));
 }
 
 } // namespace quellar
