@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QOpenGLContext>
+#include <QPainter>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -83,6 +84,26 @@ TaggedSlider::TaggedSlider(int tag, double minimum, double maximum, double scale
 void TaggedSlider::setFloatValue(double value) {
     const QSignalBlocker blocker(this);
     setValue(static_cast<int>(std::lround(value * m_scale)));
+}
+
+ColourWell::ColourWell(QWidget* parent) : QAbstractButton(parent) {
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void ColourWell::setColor(const QColor& colour) {
+    m_colour = colour;
+    // A screen reader tells the colour by its description.
+    setAccessibleDescription(colour.name());
+    update();
+}
+
+void ColourWell::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect frame = rect().adjusted(0, 0, -1, -1);
+    painter.setPen(palette().color(isDown() ? QPalette::Highlight : QPalette::Mid));
+    painter.setBrush(palette().color(QPalette::Button));
+    painter.drawRect(frame);
+    painter.fillRect(frame.adjusted(3, 3, -2, -2), m_colour);
 }
 
 DTView::DTView(platform::Clock& clock, platform::Defaults& defaults, platform::Resources& resources,
@@ -352,10 +373,8 @@ bool DTView::eventFilter(QObject* watched, QEvent* event) {
 
 void DTView::setControls() {
     const ControlPositions positions = controlPositions(m_simulation, m_look);
-    if (cWell) {
-        const QColor colour = QColor::fromRgbF(positions.red, positions.green, positions.blue);
-        cWell->setStyleSheet(QStringLiteral("background-color: %1").arg(colour.name()));
-    }
+    if (cWell)
+        cWell->setColor(QColor::fromRgbF(positions.red, positions.green, positions.blue));
     if (pnum_Slider)
         pnum_Slider->setFloatValue(positions.pnum);
     if (flip_CheckBox) {
@@ -421,7 +440,7 @@ void DTView::setColor(const QColor& colour) {
     m_simulation.setColour(static_cast<float>(rgb.redF()), static_cast<float>(rgb.greenF()),
                            static_cast<float>(rgb.blueF()));
     if (cWell)
-        cWell->setStyleSheet(QStringLiteral("background-color: %1").arg(rgb.name()));
+        cWell->setColor(rgb);
 }
 
 void DTView::chooseColor() {

@@ -6,6 +6,7 @@
 #include "fluxen/core/simulation.h"
 #include "platform/core/clock.h"
 
+#include <QAbstractButton>
 #include <QOpenGLWindow>
 #include <QPointer>
 #include <QSlider>
@@ -14,7 +15,6 @@
 #include <optional>
 #include <vector>
 
-class QAbstractButton;
 class QCheckBox;
 class QLabel;
 
@@ -28,6 +28,7 @@ namespace fluxen {
 class ManualTilt;
 class MotionSensor;
 
+class ColourWell;
 class TaggedSlider;
 
 /// The OpenGL surface the liquid needs: a compatibility profile for fixed-function drawing,
@@ -68,7 +69,7 @@ public:
     QAbstractButton* textureRow1 = nullptr;
     QCheckBox* flip_CheckBox = nullptr;
     QCheckBox* checkUpdates = nullptr;
-    QAbstractButton* cWell = nullptr;
+    ColourWell* cWell = nullptr;
     QLabel* m_update = nullptr; // the "update" field, hidden until an update is reported
     /// The window the view starts in.
     QWidget* startingWindow = nullptr;
@@ -160,6 +161,30 @@ Q_SIGNALS:
 private:
     int m_tag;
     double m_scale;
+};
+
+} // namespace fluxen
+
+namespace fluxen {
+
+/// The colour well: a button filled with the liquid's colour exactly as chosen. (A style sheet
+/// on a push button lets the style shade the fill, which showed a paler colour.)
+class ColourWell final : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit ColourWell(QWidget* parent = nullptr);
+
+    QColor color() const { return m_colour; }
+    /// Shows `colour`, without sending the well's action.
+    void setColor(const QColor& colour);
+
+    QSize sizeHint() const override { return {48, 24}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor m_colour = Qt::black;
 };
 
 } // namespace fluxen

@@ -79,8 +79,8 @@ FluxenWindow::FluxenWindow(platform::Clock& clock, platform::Defaults& defaults,
 
     auto* colourRow = new QHBoxLayout;
     colourRow->addWidget(new QLabel(QStringLiteral("Colour"), panel));
-    auto* well = keyless(new QPushButton(panel));
-    well->setFixedSize(48, 24);
+    auto* well = new ColourWell(panel);
+    well->setFixedSize(well->sizeHint());
     well->setToolTip(QStringLiteral("Choose the liquid's colour"));
     connect(well, &QPushButton::clicked, m_view, &DTView::chooseColor);
     m_view->cWell = well;

@@ -152,6 +152,19 @@ TEST_F(Window, SettingsAreReadAtStartAndWrittenAtQuit) {
     EXPECT_EQ(reread.integerForKey(QStringLiteral("texture")), 0);
 }
 
+TEST_F(Window, ColourWellShowsTheChosenColourItself) {
+    start();
+    // The default deep blue, then a colour set through the well's action.
+    for (const QColor& chosen : {QColor::fromRgbF(0, 0.048494f, 1), QColor(200, 30, 60)}) {
+        if (chosen != QColor::fromRgbF(0, 0.048494f, 1))
+            view()->setColor(chosen);
+        const QImage well = view()->cWell->grab().toImage();
+        const QColor centre = well.pixelColor(well.width() / 2, well.height() / 2);
+        EXPECT_EQ(centre.name().toStdString(), chosen.name().toStdString());
+        EXPECT_EQ(view()->simulation().o[1].red, static_cast<float>(chosen.redF()));
+    }
+}
+
 // A server that answers every request with `body` and counts the requests.
 class AnsweringServer {
 public:
