@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,6 +34,26 @@ namespace {
 // One press of an arrow key tilts by an eighth of a quarter turn; a quarter turn at most.
 constexpr int kTiltStep = 32;
 constexpr int kMostTilt = 256;
+
+bool isModifierKey(int key) {
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+        return true;
+    default:
+        return false;
+    }
+}
 
 QImage loadImage(const platform::Resources& resources, const QString& name) {
     const QString path = resources.pathForResource(name, QStringLiteral("png"));
@@ -289,8 +310,14 @@ void DTView::keyPressEvent(QKeyEvent* event) {
             break;
         }
     }
-    // A held key would toggle back and forth with every repeat.
-    if (event->isAutoRepeat())
+    // The desktop's quit keys end the program through its quit path, which saves the settings.
+    if (event->matches(QKeySequence::Quit)) {
+        QCoreApplication::quit();
+        return;
+    }
+    // A held key would toggle back and forth with every repeat, and a modifier pressed on its
+    // own is no key press yet (it may be the start of the quit keys).
+    if (event->isAutoRepeat() || isModifierKey(event->key()))
         return;
     FullScreen();
     if (fullScreenOn)
