@@ -349,11 +349,13 @@ void DTView::FullScreen() {
         window->installEventFilter(this);
         auto* layout = new QVBoxLayout(window);
         layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(m_container);
         QScreen* screen = startingWindow ? startingWindow->screen() : this->screen();
         window->setGeometry(screen->geometry());
         m_fullScreenWindow = window;
         window->showFullScreen();
+        // The view's own window moves into the new one only once that exists on the screen.
+        layout->addWidget(m_container);
+        m_container->show();
         window->raise();
         window->activateWindow();
         m_container->setFocus(Qt::OtherFocusReason);

@@ -54,13 +54,23 @@ protected:
         return view()->grabFramebuffer();
     }
 
+    // What the screen shows where `widget` is.
+    static QImage onScreen(const QWidget* widget) {
+        const QRect area(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+        return widget->screen()
+            ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+            .toImage();
+    }
+
     // Share of lit pixels in the lower and the upper half of the view's picture.
     static std::pair<double, double> litShares(const QImage& picture) {
         long lower = 0, upper = 0;
         const int half = picture.height() / 2;
         for (int y = 0; y < picture.height(); ++y) {
             for (int x = 0; x < picture.width(); ++x) {
-                if (qBlue(picture.pixel(x, y)) > 96)
+                const QRgb pixel = picture.pixel(x, y);
+                // The liquid's blue, not the grey of an empty window.
+                if (qBlue(pixel) > 96 && qRed(pixel) < 64)
                     ++(y >= half ? lower : upper);
             }
         }
@@ -87,6 +97,7 @@ TEST_F(Window, PoursTheLiquidToTheBottomAndTogglesFullScreen) {
     const auto [lower, upper] = litShares(picture);
     EXPECT_GT(lower, 0.08) << "liquid in the lower half";
     EXPECT_LT(upper, lower / 10) << "little above it";
+    EXPECT_GT(litShares(onScreen(view()->container())).first, 0.08) << "shown on the screen";
 
     QTest::keyClick(view(), Qt::Key_F);
     QWidget* fullScreen = view()->container()->window();
@@ -101,6 +112,7 @@ TEST_F(Window, PoursTheLiquidToTheBottomAndTogglesFullScreen) {
     const auto [fullLower, fullUpper] = litShares(nextPicture());
     EXPECT_GT(fullLower, 0.05);
     EXPECT_LT(fullUpper, fullLower / 10);
+    EXPECT_GT(litShares(onScreen(fullScreen)).first, 0.05) << "shown on the screen";
 
     QTest::keyClick(view(), Qt::Key_F);
     EXPECT_EQ(view()->container()->window(), window.get());
