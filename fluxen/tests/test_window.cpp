@@ -121,6 +121,9 @@ TEST_F(Window, PoursTheLiquidToTheBottomAndTogglesFullScreen) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return view()->fullScreenWindow() == nullptr; }, 5000));
     EXPECT_TRUE(view()->container()->isVisible());
     EXPECT_GT(view()->container()->width(), 600);
+    clock.advance(5.0);
+    nextPicture();
+    EXPECT_GT(litShares(onScreen(view()->container())).first, 0.05) << "shown again in the window";
 }
 
 TEST_F(Window, ArrowKeysTiltAndModifiersAloneToggleNothing) {
