@@ -9,11 +9,13 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QOpenGLContext>
+#include <QPainter>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -22,6 +24,8 @@
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 
 namespace fluxen {
 
@@ -30,6 +34,26 @@ namespace {
 // One press of an arrow key tilts by an eighth of a quarter turn; a quarter turn at most.
 constexpr int kTiltStep = 32;
 constexpr int kMostTilt = 256;
+
+bool isModifierKey(int key) {
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+        return true;
+    default:
+        return false;
+    }
+}
 
 QImage loadImage(const platform::Resources& resources, const QString& name) {
     const QString path = resources.pathForResource(name, QStringLiteral("png"));
@@ -83,19 +107,43 @@ void TaggedSlider::setFloatValue(double value) {
     setValue(static_cast<int>(std::lround(value * m_scale)));
 }
 
+ColourWell::ColourWell(QWidget* parent) : QAbstractButton(parent) {
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void ColourWell::setColor(const QColor& colour) {
+    m_colour = colour;
+    // A screen reader tells the colour by its description.
+    setAccessibleDescription(colour.name());
+    update();
+}
+
+void ColourWell::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect frame = rect().adjusted(0, 0, -1, -1);
+    painter.setPen(palette().color(isDown() ? QPalette::Highlight : QPalette::Mid));
+    painter.setBrush(palette().color(QPalette::Button));
+    painter.drawRect(frame);
+    painter.fillRect(frame.adjusted(3, 3, -2, -2), m_colour);
+}
+
 DTView::DTView(platform::Clock& clock, platform::Defaults& defaults, platform::Resources& resources,
-               MotionSensor& sensor, ManualTilt* tilt, QWidget* parent)
-    : QOpenGLWidget(parent), m_clock(clock), m_defaults(defaults), m_resources(resources),
-      m_tilt(tilt) {
-    setFormat(liquidSurfaceFormat());
+               MotionSensor& sensor, ManualTilt* tilt)
     // The trail fades the previous frame, so the frame must be kept between draws.
-    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
-    setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(320, 240);
+    : QOpenGLWindow(QOpenGLWindow::PartialUpdateBlit), m_clock(clock), m_defaults(defaults),
+      m_resources(resources), m_tilt(tilt) {
+    setFormat(liquidSurfaceFormat());
 
     first = true;
     m_simulation.calibrate(sensor);
     check = loadSettings(m_defaults, m_simulation, m_look);
+}
+
+QWidget* DTView::makeContainer(QWidget* parent) {
+    m_container = QWidget::createWindowContainer(this, parent);
+    m_container->setFocusPolicy(Qt::StrongFocus);
+    m_container->setMinimumSize(320, 240);
+    return m_container;
 }
 
 DTView::~DTView() {
@@ -157,25 +205,51 @@ void DTView::paintGL() {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     }
 
-    // One colour for the whole liquid; particle 0 is never drawn.
+    // One colour for the whole liquid; particle 0 is never drawn. All quads go to GL in one
+    // array: the same vertices as one begin/end batch, without a call per corner.
     const std::vector<Particle>& o = m_simulation.o;
     const Particle& colour = o[std::min<std::size_t>(1, o.size() - 1)];
     glColor4f(colour.red, colour.green, colour.blue, 1);
-    glBegin(GL_QUADS);
+    const int drawn = std::max(m_simulation.NUM_OBJ - 1, 0);
+    m_corners.resize(static_cast<std::size_t>(drawn) * 8);
+    while (m_cornerTexCoords.size() < m_corners.size())
+        m_cornerTexCoords.insert(m_cornerTexCoords.end(), {0, 0, 0, 1, 1, 1, 1, 0});
+    float smallestHalfSide = std::numeric_limits<float>::max();
+    float* corner = m_corners.data();
     for (int i = 1; i < m_simulation.NUM_OBJ; ++i) {
         const float s = o[i].radius * m_look.globalRadius;
         const float cx = o[i].x;
         const float cy = static_cast<float>(kWorldHeight) - o[i].y;
-        glTexCoord2f(0, 0);
-        glVertex3f(cx - s, cy + s, 0);
-        glTexCoord2f(0, 1);
-        glVertex3f(cx - s, cy - s, 0);
-        glTexCoord2f(1, 1);
-        glVertex3f(cx + s, cy - s, 0);
-        glTexCoord2f(1, 0);
-        glVertex3f(cx + s, cy + s, 0);
+        smallestHalfSide = std::min(smallestHalfSide, s);
+        const float quad[8] = {cx - s, cy + s, cx - s, cy - s, cx + s, cy - s, cx + s, cy + s};
+        corner = std::copy(std::begin(quad), std::end(quad), corner);
     }
-    glEnd();
+    if (textures && m_boundSlot)
+        filterForDrawnSize(textures->textureSize(*m_boundSlot), 2 * smallestHalfSide);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, m_corners.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, m_cornerTexCoords.data());
+    glDrawArrays(GL_QUADS, 0, drawn * 4);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void DTView::filterForDrawnSize(int textureSide, float smallestSide) {
+    // A texture drawn larger than itself everywhere is only ever magnified, and then its
+    // mipmaps are never read: plain linear filtering gives the same picture, and a software
+    // renderer skips working out a mipmap level for every pixel. The margin keeps rounding
+    // at the boundary on the mipmapped side.
+    const double pixelsPerUnit = std::min(static_cast<double>(width()) / m_simulation.w,
+                                          static_cast<double>(height()) / kWorldHeight) *
+                                 devicePixelRatio();
+    const bool onlyMagnified =
+        textureSide > 0 && smallestSide * pixelsPerUnit >= textureSide * 1.01;
+    const GLint filter = onlyMagnified ? GL_LINEAR : GL_LINEAR_MIPMAP_LINEAR;
+    GLint current = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &current);
+    if (current != filter)
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
 }
 
 void DTView::updateProjection() {
@@ -200,7 +274,8 @@ void DTView::refresh() {
 }
 
 void DTView::clearColourBuffer() {
-    if (!context() || !context()->isValid())
+    // Before the first frame there is no picture to clear (and no frame buffer to hold one).
+    if (first || !context() || !context()->isValid())
         return;
     makeCurrent();
     glClear(GL_COLOR_BUFFER_BIT);
@@ -235,11 +310,16 @@ void DTView::keyPressEvent(QKeyEvent* event) {
             break;
         }
     }
-    // A held key would toggle back and forth with every repeat.
-    if (event->isAutoRepeat())
+    // The desktop's quit keys end the program through its quit path, which saves the settings.
+    if (event->matches(QKeySequence::Quit)) {
+        QCoreApplication::quit();
+        return;
+    }
+    // A held key would toggle back and forth with every repeat, and a modifier pressed on its
+    // own is no key press yet (it may be the start of the quit keys).
+    if (event->isAutoRepeat() || isModifierKey(event->key()))
         return;
     FullScreen();
-    setFocus(Qt::OtherFocusReason);
     if (fullScreenOn)
         setCursor(Qt::BlankCursor);
     else
@@ -251,14 +331,16 @@ void DTView::mousePressEvent(QMouseEvent*) {
 }
 
 void DTView::FullScreen() {
+    if (!m_container)
+        return;
     if (!fullScreenOn) {
-        QWidget* holder = parentWidget();
+        QWidget* holder = m_container->parentWidget();
         if (!holder || !holder->layout())
             return;
         tmpView = new QWidget(holder);
-        tmpView->setMinimumSize(minimumSize());
-        oldRect = geometry();
-        holder->layout()->replaceWidget(this, tmpView);
+        tmpView->setMinimumSize(m_container->minimumSize());
+        oldRect = m_container->geometry();
+        delete holder->layout()->replaceWidget(m_container, tmpView);
 
         auto* window =
             new QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -267,14 +349,16 @@ void DTView::FullScreen() {
         window->installEventFilter(this);
         auto* layout = new QVBoxLayout(window);
         layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(this);
         QScreen* screen = startingWindow ? startingWindow->screen() : this->screen();
         window->setGeometry(screen->geometry());
         m_fullScreenWindow = window;
         window->showFullScreen();
+        // The view's own window moves into the new one only once that exists on the screen.
+        layout->addWidget(m_container);
+        m_container->show();
         window->raise();
         window->activateWindow();
-        setFocus(Qt::OtherFocusReason);
+        m_container->setFocus(Qt::OtherFocusReason);
         initObjects();
         fullScreenOn = true;
         return;
@@ -282,10 +366,10 @@ void DTView::FullScreen() {
 
     if (tmpView && tmpView->parentWidget() && tmpView->parentWidget()->layout()) {
         QWidget* holder = tmpView->parentWidget();
-        holder->layout()->replaceWidget(tmpView, this);
+        delete holder->layout()->replaceWidget(tmpView, m_container);
         delete tmpView;
-        setGeometry(oldRect);
-        show();
+        m_container->setGeometry(oldRect);
+        m_container->show();
     }
     if (m_fullScreenWindow) {
         m_fullScreenWindow->removeEventFilter(this);
@@ -295,7 +379,7 @@ void DTView::FullScreen() {
         startingWindow->raise();
         startingWindow->activateWindow();
     }
-    setFocus(Qt::OtherFocusReason);
+    m_container->setFocus(Qt::OtherFocusReason);
     initObjects();
     fullScreenOn = false;
 }
@@ -313,15 +397,13 @@ bool DTView::eventFilter(QObject* watched, QEvent* event) {
         });
         return true;
     }
-    return QOpenGLWidget::eventFilter(watched, event);
+    return QOpenGLWindow::eventFilter(watched, event);
 }
 
 void DTView::setControls() {
     const ControlPositions positions = controlPositions(m_simulation, m_look);
-    if (cWell) {
-        const QColor colour = QColor::fromRgbF(positions.red, positions.green, positions.blue);
-        cWell->setStyleSheet(QStringLiteral("background-color: %1").arg(colour.name()));
-    }
+    if (cWell)
+        cWell->setColor(QColor::fromRgbF(positions.red, positions.green, positions.blue));
     if (pnum_Slider)
         pnum_Slider->setFloatValue(positions.pnum);
     if (flip_CheckBox) {
@@ -387,12 +469,13 @@ void DTView::setColor(const QColor& colour) {
     m_simulation.setColour(static_cast<float>(rgb.redF()), static_cast<float>(rgb.greenF()),
                            static_cast<float>(rgb.blueF()));
     if (cWell)
-        cWell->setStyleSheet(QStringLiteral("background-color: %1").arg(rgb.name()));
+        cWell->setColor(rgb);
 }
 
 void DTView::chooseColor() {
     const QColor current = QColor::fromRgbF(m_simulation.r, m_simulation.g, m_simulation.b);
-    const QColor chosen = QColorDialog::getColor(current, this, QStringLiteral("Liquid colour"));
+    const QColor chosen =
+        QColorDialog::getColor(current, m_container, QStringLiteral("Liquid colour"));
     if (chosen.isValid())
         setColor(chosen);
 }

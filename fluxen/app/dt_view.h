@@ -6,14 +6,15 @@
 #include "fluxen/core/simulation.h"
 #include "platform/core/clock.h"
 
-#include <QOpenGLWidget>
+#include <QAbstractButton>
+#include <QOpenGLWindow>
 #include <QPointer>
 #include <QSlider>
 
 #include <memory>
 #include <optional>
+#include <vector>
 
-class QAbstractButton;
 class QCheckBox;
 class QLabel;
 
@@ -27,6 +28,7 @@ namespace fluxen {
 class ManualTilt;
 class MotionSensor;
 
+class ColourWell;
 class TaggedSlider;
 
 /// The OpenGL surface the liquid needs: a compatibility profile for fixed-function drawing,
@@ -35,14 +37,25 @@ QSurfaceFormat liquidSurfaceFormat();
 
 /// The drawing surface: owns the liquid, draws it with fixed-function OpenGL at 60 frames a
 /// second, toggles full screen on a key, and is the target of every control of the panel.
-class DTView final : public QOpenGLWidget {
+///
+/// It is a window of its own, shown inside the main window through a container widget, rather
+/// than an OpenGL widget: a widget would be drawn into an extra frame buffer and then composed
+/// with the whole main window on every frame, which on a software renderer costs more than the
+/// liquid itself. The window keeps its picture in one frame buffer of its own (the trail fades
+/// the previous frame) and copies it to the screen once a frame.
+class DTView final : public QOpenGLWindow {
     Q_OBJECT
 public:
     /// `tilt` is the arrow-key tilt when the program has no motion sensor (then `sensor` is
     /// that same object), or null. None of the references are owned.
     DTView(platform::Clock& clock, platform::Defaults& defaults, platform::Resources& resources,
-           MotionSensor& sensor, ManualTilt* tilt, QWidget* parent = nullptr);
+           MotionSensor& sensor, ManualTilt* tilt);
     ~DTView() override;
+
+    /// Makes the widget that shows the view inside `parent`; it owns the view from then on.
+    QWidget* makeContainer(QWidget* parent);
+    /// The widget that shows the view, wherever it is (in the main window or full screen).
+    QWidget* container() const { return m_container; }
 
     // Outlets, set by the window that lays out the panel.
     TaggedSlider* pnum_Slider = nullptr;
@@ -56,7 +69,7 @@ public:
     QAbstractButton* textureRow1 = nullptr;
     QCheckBox* flip_CheckBox = nullptr;
     QCheckBox* checkUpdates = nullptr;
-    QAbstractButton* cWell = nullptr;
+    ColourWell* cWell = nullptr;
     QLabel* m_update = nullptr; // the "update" field, hidden until an update is reported
     /// The window the view starts in.
     QWidget* startingWindow = nullptr;
@@ -97,6 +110,7 @@ private:
     void makeTimer();
     void initObjects();
     void clearColourBuffer();
+    void filterForDrawnSize(int textureSide, float smallestSide);
     void drawSizeRule();
     void askForUpdates();
     void scheduleUpdateCheck(double seconds);
@@ -121,6 +135,9 @@ private:
     std::unique_ptr<NiceTextures> textures;
     std::unique_ptr<platform::Timer> myTimer;
     std::unique_ptr<platform::Timer> m_updateTimer;
+    std::vector<float> m_corners;
+    std::vector<float> m_cornerTexCoords;
+    QWidget* m_container = nullptr;
     QPointer<QWidget> m_fullScreenWindow;
     QPointer<QWidget> tmpView;
     UpdateChecker m_updateChecker;
@@ -144,6 +161,30 @@ Q_SIGNALS:
 private:
     int m_tag;
     double m_scale;
+};
+
+} // namespace fluxen
+
+namespace fluxen {
+
+/// The colour well: a button filled with the liquid's colour exactly as chosen. (A style sheet
+/// on a push button lets the style shade the fill, which showed a paler colour.)
+class ColourWell final : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit ColourWell(QWidget* parent = nullptr);
+
+    QColor color() const { return m_colour; }
+    /// Shows `colour`, without sending the well's action.
+    void setColor(const QColor& colour);
+
+    QSize sizeHint() const override { return {48, 24}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor m_colour = Qt::black;
 };
 
 } // namespace fluxen

@@ -2,7 +2,8 @@
 
 #include "platform/core/log.h"
 
-#include <QOpenGLWidget>
+#include <QOpenGLContext>
+#include <QOpenGLWindow>
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -17,24 +18,36 @@
 
 namespace fluxen {
 
-NiceTextures::NiceTextures(QOpenGLWidget* view) : m_view(view) {
+NiceTextures::NiceTextures(QOpenGLWindow* view) : m_view(view) {
     platform::log(QStringLiteral("initing nicetexures! for view %1")
                       .arg(QStringLiteral("0x%1").arg(reinterpret_cast<quintptr>(view), 0, 16)));
     initialSetups();
 }
 
+void NiceTextures::makeViewCurrent() {
+    // The view's own frame buffer only exists from its first frame on, and making the view
+    // current binds it; while the view sets itself up its context is already current.
+    if (QOpenGLContext::currentContext() != m_view->context())
+        m_view->makeCurrent();
+}
+
 void NiceTextures::initialSetups() {
-    m_view->makeCurrent();
+    makeViewCurrent();
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
     m_multiTexUnitCount = units;
     m_multiTexNames.fill(0);
+    m_sizes.fill(0);
     m_multiTexImages.fill(QImage());
     m_allocated = true;
 }
 
 unsigned NiceTextures::textureName(int slot) const {
     return slot >= 0 && slot < static_cast<int>(m_multiTexNames.size()) ? m_multiTexNames[slot] : 0;
+}
+
+int NiceTextures::textureSize(int slot) const {
+    return slot >= 0 && slot < static_cast<int>(m_sizes.size()) ? m_sizes[slot] : 0;
 }
 
 void NiceTextures::checkGlError(int line) const {
@@ -47,7 +60,7 @@ void NiceTextures::checkGlError(int line) const {
 }
 
 void NiceTextures::useImageAsTexture(const QImage& image, int slot, int size) {
-    m_view->makeCurrent();
+    makeViewCurrent();
     if (!m_allocated) {
         platform::log(QStringLiteral("-useImageAsTexture: OpenGL not initialized properly"));
         return;
@@ -69,6 +82,7 @@ void NiceTextures::useImageAsTexture(const QImage& image, int slot, int size) {
     GLuint name = 0;
     glGenTextures(1, &name);
     m_multiTexNames[slot] = name;
+    m_sizes[slot] = size;
     checkGlError(__LINE__);
     glBindTexture(GL_TEXTURE_2D, name);
     checkGlError(__LINE__);
@@ -88,7 +102,7 @@ void NiceTextures::useImageAsTexture(const QImage& image, int slot, int size) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     checkGlError(__LINE__);
-    // Leave the unpack state as GL's default for whoever uploads next (Qt's own compositing).
+    // Leave the unpack state as GL's default for whoever uploads next (Qt's own drawing).
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }

@@ -4,7 +4,7 @@
 
 #include <array>
 
-class QOpenGLWidget;
+class QOpenGLWindow;
 
 namespace fluxen {
 
@@ -13,7 +13,7 @@ namespace fluxen {
 class NiceTextures {
 public:
     /// Keeps `view` (not owned) and runs `initialSetups`.
-    explicit NiceTextures(QOpenGLWidget* view);
+    explicit NiceTextures(QOpenGLWindow* view);
 
     /// Makes the view's context current, reads the number of texture units and empties the
     /// slots.
@@ -26,15 +26,19 @@ public:
 
     /// The texture name of `slot`, 0 when empty.
     unsigned textureName(int slot) const;
+    /// The side in texels of the texture in `slot`, 0 when empty.
+    int textureSize(int slot) const;
     int multiTexUnitCount() const { return m_multiTexUnitCount; }
 
 private:
+    void makeViewCurrent();
     void checkGlError(int line) const;
 
-    QOpenGLWidget* m_view;
+    QOpenGLWindow* m_view;
     int m_multiTexUnitCount = 0;
     bool m_allocated = false;
     std::array<unsigned, 10> m_multiTexNames{};
+    std::array<int, 10> m_sizes{};
     std::array<QImage, 10> m_multiTexImages{};
 };
 

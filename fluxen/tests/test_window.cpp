@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -45,13 +46,31 @@ protected:
     }
     DTView* view() const { return window->view(); }
 
+    // The picture of the view's next frame, drawn from the simulation as it stands.
+    QImage nextPicture() {
+        QSignalSpy swapped(view(), &QOpenGLWindow::frameSwapped);
+        view()->update();
+        EXPECT_TRUE(swapped.wait(5000)) << "no frame drawn";
+        return view()->grabFramebuffer();
+    }
+
+    // What the screen shows where `widget` is.
+    static QImage onScreen(const QWidget* widget) {
+        const QRect area(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+        return widget->screen()
+            ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+            .toImage();
+    }
+
     // Share of lit pixels in the lower and the upper half of the view's picture.
     static std::pair<double, double> litShares(const QImage& picture) {
         long lower = 0, upper = 0;
         const int half = picture.height() / 2;
         for (int y = 0; y < picture.height(); ++y) {
             for (int x = 0; x < picture.width(); ++x) {
-                if (qBlue(picture.pixel(x, y)) > 96)
+                const QRgb pixel = picture.pixel(x, y);
+                // The liquid's blue, not the grey of an empty window.
+                if (qBlue(pixel) > 96 && qRed(pixel) < 64)
                     ++(y >= half ? lower : upper);
             }
         }
@@ -73,14 +92,15 @@ TEST_F(Window, PoursTheLiquidToTheBottomAndTogglesFullScreen) {
     EXPECT_TRUE(lines.contains(QStringLiteral("first GL inits")));
     clock.advance(5.0); // 300 steps of the frame timer
     EXPECT_NEAR(static_cast<double>(view()->simulation().counter), 300, 1);
-    const QImage picture = view()->grabFramebuffer();
+    const QImage picture = nextPicture();
     picture.save(QDir::temp().filePath(QStringLiteral("fluxen-window-check.png")));
     const auto [lower, upper] = litShares(picture);
     EXPECT_GT(lower, 0.08) << "liquid in the lower half";
     EXPECT_LT(upper, lower / 10) << "little above it";
+    EXPECT_GT(litShares(onScreen(view()->container())).first, 0.08) << "shown on the screen";
 
     QTest::keyClick(view(), Qt::Key_F);
-    QWidget* fullScreen = view()->window();
+    QWidget* fullScreen = view()->container()->window();
     ASSERT_NE(fullScreen, window.get());
     EXPECT_EQ(fullScreen->windowTitle(), QStringLiteral("fullScreen Win"));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(fullScreen));
@@ -89,20 +109,24 @@ TEST_F(Window, PoursTheLiquidToTheBottomAndTogglesFullScreen) {
     EXPECT_EQ(view()->cursor().shape(), Qt::BlankCursor);
     EXPECT_TRUE(view()->isFullScreenOn());
     clock.advance(5.0);
-    const auto [fullLower, fullUpper] = litShares(view()->grabFramebuffer());
+    const auto [fullLower, fullUpper] = litShares(nextPicture());
     EXPECT_GT(fullLower, 0.05);
     EXPECT_LT(fullUpper, fullLower / 10);
+    EXPECT_GT(litShares(onScreen(fullScreen)).first, 0.05) << "shown on the screen";
 
     QTest::keyClick(view(), Qt::Key_F);
-    EXPECT_EQ(view()->window(), window.get());
+    EXPECT_EQ(view()->container()->window(), window.get());
     EXPECT_FALSE(view()->isFullScreenOn());
     EXPECT_NE(view()->cursor().shape(), Qt::BlankCursor);
     EXPECT_TRUE(QTest::qWaitFor([&] { return view()->fullScreenWindow() == nullptr; }, 5000));
-    EXPECT_TRUE(view()->isVisible());
-    EXPECT_GT(view()->width(), 600);
+    EXPECT_TRUE(view()->container()->isVisible());
+    EXPECT_GT(view()->container()->width(), 600);
+    clock.advance(5.0);
+    nextPicture();
+    EXPECT_GT(litShares(onScreen(view()->container())).first, 0.05) << "shown again in the window";
 }
 
-TEST_F(Window, ArrowKeysTiltWithoutASensor) {
+TEST_F(Window, ArrowKeysTiltAndModifiersAloneToggleNothing) {
     start();
     QTest::keyClick(view(), Qt::Key_Left);
     EXPECT_EQ(tilt.tilt(), 32);
@@ -111,6 +135,9 @@ TEST_F(Window, ArrowKeysTiltWithoutASensor) {
     EXPECT_EQ(tilt.tilt(), -32);
     QTest::keyClick(view(), Qt::Key_Down);
     EXPECT_EQ(tilt.tilt(), 0);
+    // A modifier on its own is no key press yet: it may start the quit keys.
+    QTest::keyClick(view(), Qt::Key_Control);
+    QTest::keyClick(view(), Qt::Key_Shift);
     EXPECT_FALSE(view()->isFullScreenOn());
 
     tilt.setTilt(160);
@@ -141,6 +168,19 @@ TEST_F(Window, SettingsAreReadAtStartAndWrittenAtQuit) {
     EXPECT_EQ(reread.integerForKey(QStringLiteral("pnum")), kTableSize);
     EXPECT_EQ(reread.floatForKey(QStringLiteral("gravity")), 25.0);
     EXPECT_EQ(reread.integerForKey(QStringLiteral("texture")), 0);
+}
+
+TEST_F(Window, ColourWellShowsTheChosenColourItself) {
+    start();
+    // The default deep blue, then a colour set through the well's action.
+    for (const QColor& chosen : {QColor::fromRgbF(0, 0.048494f, 1), QColor(200, 30, 60)}) {
+        if (chosen != QColor::fromRgbF(0, 0.048494f, 1))
+            view()->setColor(chosen);
+        const QImage well = view()->cWell->grab().toImage();
+        const QColor centre = well.pixelColor(well.width() / 2, well.height() / 2);
+        EXPECT_EQ(centre.name().toStdString(), chosen.name().toStdString());
+        EXPECT_EQ(view()->simulation().o[1].red, static_cast<float>(chosen.redF()));
+    }
 }
 
 // A server that answers every request with `body` and counts the requests.
