@@ -139,8 +139,27 @@ DTView::DTView(platform::Clock& clock, platform::Defaults& defaults, platform::R
     check = loadSettings(m_defaults, m_simulation, m_look);
 }
 
+namespace {
+
+// Whether this display gives OpenGL contexts at all: Qt crashes painting an OpenGL window
+// without one, so the view is then never shown.
+bool displayOffersOpenGL() {
+    QOpenGLContext probe;
+    probe.setFormat(liquidSurfaceFormat());
+    return probe.create();
+}
+
+} // namespace
+
 QWidget* DTView::makeContainer(QWidget* parent) {
-    m_container = QWidget::createWindowContainer(this, parent);
+    if (!displayOffersOpenGL()) {
+        platform::log(QStringLiteral("this display offers no OpenGL; the liquid cannot be shown"));
+        auto* notice = new QLabel(QStringLiteral("This display offers no OpenGL."), parent);
+        notice->setAlignment(Qt::AlignCenter);
+        m_container = notice;
+    } else {
+        m_container = QWidget::createWindowContainer(this, parent);
+    }
     m_container->setFocusPolicy(Qt::StrongFocus);
     m_container->setMinimumSize(320, 240);
     return m_container;

@@ -1,7 +1,11 @@
-// The Fluxen program started from a terminal without any display.
+// The Fluxen program started from a terminal without any display, and on a display without
+// OpenGL.
 
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -51,4 +55,30 @@ TEST(CommandLine, MistakesAnswerTheUsageOnStandardErrorWithStatusTwo) {
         EXPECT_TRUE(run.err.startsWith("Fluxen: ")) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains("Usage: Fluxen"));
     }
+}
+
+TEST(Display, WithoutOpenGLTheWindowRunsAndQuitsSavingItsSettings) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(str("QT_QPA_PLATFORM"), str("offscreen"));
+    environment.insert(str("XDG_CONFIG_HOME"), home.path());
+    process.setProcessEnvironment(environment);
+    process.setReadChannel(QProcess::StandardError);
+    process.start(qEnvironmentVariable("FLUXEN_PROGRAM"), {str("--simulate")});
+    ASSERT_TRUE(process.waitForStarted());
+    QByteArray err;
+    QDeadlineTimer deadline(30000);
+    while (!err.contains("offers no OpenGL") && !deadline.hasExpired() &&
+           process.state() == QProcess::Running) {
+        process.waitForReadyRead(int(deadline.remainingTime()));
+        err += process.readAllStandardError();
+    }
+    EXPECT_TRUE(err.contains("offers no OpenGL")) << err.toStdString();
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "it crashed";
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(QFile::exists(home.path() + str("/Fluxen.plist")));
 }
