@@ -1,6 +1,8 @@
 // The Fluxen program started from a terminal without any display, and on a display without
 // OpenGL.
 
+#include "platform/testing/program_run.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
@@ -15,24 +17,10 @@ QString str(const char* text) {
     return QString::fromUtf8(text);
 }
 
-struct ProgramRun {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using platform::doubles::ProgramRun;
 
 ProgramRun fluxen(const QStringList& arguments) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(str("DISPLAY"));
-    environment.remove(str("WAYLAND_DISPLAY"));
-    environment.remove(str("QT_QPA_PLATFORM"));
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("FLUXEN_PROGRAM"), arguments);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    // A crash (an abort is status 134 in a shell) shows as -1.
-    return ProgramRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                      process.readAllStandardOutput(), process.readAllStandardError()};
+    return platform::doubles::runWithoutDisplay(qEnvironmentVariable("FLUXEN_PROGRAM"), arguments);
 }
 
 } // namespace

@@ -2,10 +2,9 @@
 
 #include "platform/core/file_io.h"
 #include "platform/core/property_list.h"
+#include "platform/testing/program_run.h"
 
 #include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -16,24 +15,11 @@ QString str(const char* text) {
     return QString::fromUtf8(text);
 }
 
-struct ProgramRun {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using platform::doubles::ProgramRun;
 
+// No display at all: the dump must not need one.
 ProgramRun vantir(const QStringList& arguments) {
-    QProcess process;
-    // No display at all: the dump must not need one.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(str("DISPLAY"));
-    environment.remove(str("WAYLAND_DISPLAY"));
-    environment.remove(str("QT_QPA_PLATFORM"));
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("VANTIR_PROGRAM"), arguments);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return ProgramRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                      process.readAllStandardOutput(), process.readAllStandardError()};
+    return platform::doubles::runWithoutDisplay(qEnvironmentVariable("VANTIR_PROGRAM"), arguments);
 }
 
 QString fixture(const char* name) {

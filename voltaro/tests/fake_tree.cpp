@@ -2,8 +2,6 @@
 
 #include "platform/core/file_io.h"
 
-#include <QProcess>
-
 #include <gtest/gtest.h>
 
 namespace voltaro::fakes {
@@ -53,7 +51,6 @@ FakeTree::Run FakeTree::shell(const QString& commandLine) const {
 }
 
 FakeTree::Run FakeTree::run(const QString& program, const QStringList& arguments) const {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HW_ROOT"), root());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
@@ -61,24 +58,9 @@ FakeTree::Run FakeTree::run(const QString& program, const QStringList& arguments
     environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path() + QStringLiteral("/data"));
     environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("VOLTARO_TOOLS_DIR") +
                                                    QStringLiteral(":/usr/bin:/bin"));
-    // --print needs no display.
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.remove(QStringLiteral("VOLTARO_TOOLS"));
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    Run result;
-    if (!process.waitForFinished(60000)) {
-        ADD_FAILURE() << "did not finish: " << qPrintable(program);
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return result;
+    // --print needs no display.
+    return platform::doubles::runWithoutDisplay(program, arguments, environment);
 }
 
 QString printed(const QByteArray& output, const QString& label) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/testing/program_run.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -23,11 +25,7 @@ public:
     void chargeBattery(const QString& name, int nowMah, int fullMah, int designMah, int cycles);
     void adapter(bool online);
 
-    struct Run {
-        QByteArray out;
-        QByteArray err;
-        int status = -1;
-    };
+    using Run = platform::doubles::ProgramRun;
     /// Runs a stand-in ("ioreg", "system_profiler") on the tree.
     Run tool(const QString& name, const QStringList& arguments) const;
     /// Runs Voltaro on the tree.
