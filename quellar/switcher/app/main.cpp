@@ -33,6 +33,12 @@ int main(int argc, char* argv[]) {
     case CommandLine::PrintVersion:
         std::fputs(kVersion, stderr);
         return 0;
+    case CommandLine::PrintLongVersion:
+        std::fputs(kVersion, stdout);
+        return 0;
+    case CommandLine::PrintHelp:
+        std::fputs(kUsage, stdout);
+        return 0;
     case CommandLine::PrintUsage:
         std::fputs(kUsage, stderr);
         return 0;

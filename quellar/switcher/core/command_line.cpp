@@ -89,9 +89,11 @@ CommandLine parseCommandLine(int argc, char* const argv[], SwitcherState& state)
          (option = ::getopt_long(argc, argv, "+:va:b:i:l:t:I:L:T:", longOptions, nullptr)) != -1;) {
         switch (option) {
         case 'v':
-        case kLongVersion:
             return CommandLine::PrintVersion;
+        case kLongVersion:
+            return CommandLine::PrintLongVersion;
         case kHelp:
+            return CommandLine::PrintHelp;
         case ':':
             return CommandLine::PrintUsage;
         case 'a':

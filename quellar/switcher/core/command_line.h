@@ -22,11 +22,13 @@ struct SwitcherState {
 };
 
 enum class CommandLine {
-    Run,           ///< configuration complete: start sampling
-    PrintUsage,    ///< --help, a missing argument, a bad rate: kUsage to standard error, exit 0
-    UnknownOption, ///< an option it does not know: kUsage to standard error, exit 2
-    PrintVersion,  ///< -v, --version: kVersion to standard error, exit 0
-    EmptyTable,    ///< a table is empty: exit 1 without a word
+    Run,              ///< configuration complete: start sampling
+    PrintUsage,       ///< a missing argument, a bad rate: kUsage to standard error, exit 0
+    UnknownOption,    ///< an option it does not know: kUsage to standard error, exit 2
+    PrintVersion,     ///< -v: kVersion to standard error (the controller reads it there), exit 0
+    PrintHelp,        ///< --help: kUsage to standard output, exit 0
+    PrintLongVersion, ///< --version: kVersion to standard output, exit 0
+    EmptyTable,       ///< a table is empty: exit 1 without a word
 };
 
 inline constexpr const char kUsage[] =

@@ -46,8 +46,10 @@ TEST(CommandLine, AControllerCommandLineRuns) {
 TEST(CommandLine, VersionUsageAndEmptyTables) {
     EXPECT_EQ(parse({"-v"}).outcome, CommandLine::PrintVersion);
     EXPECT_EQ(parse({"-a", "1", "-v", "-x"}).outcome, CommandLine::PrintVersion);
-    EXPECT_EQ(parse({"--version"}).outcome, CommandLine::PrintVersion);
-    EXPECT_EQ(parse({"-a", "1", "--version"}).outcome, CommandLine::PrintVersion);
+    EXPECT_EQ(parse({"--version"}).outcome, CommandLine::PrintLongVersion);
+    EXPECT_EQ(parse({"-a", "1", "--version"}).outcome, CommandLine::PrintLongVersion);
+    EXPECT_EQ(parse({"--help"}).outcome, CommandLine::PrintHelp);
+    EXPECT_EQ(parse({"-a", "1", "--help", "-x"}).outcome, CommandLine::PrintHelp);
     for (auto args : std::vector<std::vector<std::string>>{
              {"-x"}, {"--frobnicate"}, {"-a", "1", "-b", "2", "-x"}, {"-a", "1", "--no-such"}})
         EXPECT_EQ(parse(args).outcome, CommandLine::UnknownOption) << args.back();
@@ -59,8 +61,6 @@ TEST(CommandLine, VersionUsageAndEmptyTables) {
                                                            {"-I", "0"},
                                                            {"-I", "abc"},
                                                            {"-i", "4294967297"},
-                                                           {"--help"},
-                                                           {"-a", "1", "--help", "-x"},
                                                            {"-a", "1", "-b", "2", "-l"}})
         EXPECT_EQ(parse(args).outcome, CommandLine::PrintUsage) << args.back();
     EXPECT_EQ(parse({}).outcome, CommandLine::EmptyTable);

@@ -123,14 +123,20 @@ TEST_F(DaemonTest, CommandLineTextsAndStatusesAreExact) {
     {
         Daemon version(m_root, {"--version"});
         EXPECT_EQ(version.wait(), 0);
-        EXPECT_EQ(version.err(), "QuellarSwitcher version 1.0\n");
+        EXPECT_EQ(version.out(), "QuellarSwitcher version 1.0\n");
+        EXPECT_EQ(version.err(), "");
     }
-    // A usage error of the rules' own (a missing argument, a rate out of range) and --help
-    // end with status 0; an option nobody defined is a caller's mistake, status 2.
+    {
+        Daemon help(m_root, {"--help"});
+        EXPECT_EQ(help.wait(), 0);
+        EXPECT_EQ(help.out(), usage);
+        EXPECT_EQ(help.err(), "");
+    }
+    // A usage error of the rules' own (a missing argument, a rate out of range) ends with
+    // status 0; an option nobody defined is a caller's mistake, status 2.
     for (auto [args, status] : std::vector<std::pair<std::vector<std::string>, int>>{
              {{"-a"}, 0},
              {{"-i", "51"}, 0},
-             {{"--help"}, 0},
              {{"-z"}, 2},
              {{"-a", "1", "-b", "2", "--frobnicate"}, 2}}) {
         Daemon bad(m_root, args);
