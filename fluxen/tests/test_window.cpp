@@ -9,6 +9,7 @@
 #include "platform/core/defaults.h"
 #include "platform/core/log.h"
 #include "platform/core/resources.h"
+#include "platform/testing/loopback_http_server.h"
 #include "platform/testing/manual_clock.h"
 
 #include <QApplication>
@@ -17,8 +18,6 @@
 #include <QLabel>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -200,33 +199,10 @@ TEST_F(Window, ColourWellShowsTheChosenColourItself) {
     }
 }
 
-// A server that answers every request with `body` and counts the requests.
-class AnsweringServer {
-public:
-    explicit AnsweringServer(QByteArray body) {
-        EXPECT_TRUE(server.listen(QHostAddress::LocalHost));
-        QObject::connect(&server, &QTcpServer::newConnection, [this, body] {
-            while (QTcpSocket* socket = server.nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, body] {
-                    socket->readAll();
-                    ++requests;
-                    socket->write("HTTP/1.0 200 OK\r\nContent-Length: " +
-                                  QByteArray::number(body.size()) + "\r\n\r\n" + body);
-                    socket->disconnectFromHost();
-                });
-            }
-        });
-    }
-    QString address() const {
-        return QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort());
-    }
-
-    QTcpServer server;
-    int requests = 0;
-};
+using platform::doubles::LoopbackHttpServer;
 
 TEST_F(Window, UpdateCheckAtStartShowsTheField) {
-    AnsweringServer server("update available");
+    LoopbackHttpServer server("update available");
     defaults.setInteger(1, QStringLiteral("check"));
     defaults.setString(server.address(), QLatin1String(kUpdateServerKey));
     start();
@@ -235,13 +211,13 @@ TEST_F(Window, UpdateCheckAtStartShowsTheField) {
     clock.advance(2.0);
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return view()->m_update->isVisibleTo(window.get()); }, 10000));
-    EXPECT_EQ(server.requests, 1);
+    EXPECT_EQ(server.requests(), 1);
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return lines.contains(QStringLiteral("update available")); }));
 }
 
 TEST_F(Window, SwitchingTheCheckboxAgainAsksOnlyOnce) {
-    AnsweringServer server("no update");
+    LoopbackHttpServer server("no update");
     defaults.setString(server.address(), QLatin1String(kUpdateServerKey));
     start();
     view()->checkUpdates->setChecked(true);
@@ -253,7 +229,7 @@ TEST_F(Window, SwitchingTheCheckboxAgainAsksOnlyOnce) {
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return lines.contains(QStringLiteral("no update")); }, 10000));
     clock.advance(10.0);
-    EXPECT_EQ(server.requests, 1);
+    EXPECT_EQ(server.requests(), 1);
     EXPECT_FALSE(view()->m_update->isVisibleTo(window.get()));
 }
 

@@ -1,13 +1,12 @@
 // Fetches from a real HTTP server on the loopback interface, run by the test itself.
 
 #include "platform/network/http_fetch.h"
+#include "platform/testing/loopback_http_server.h"
 #include "platform/testing/wait.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QTcpServer>
-#include <QTcpSocket>
-#include <QTimer>
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -23,58 +22,8 @@ QString str(const char* s) {
     return QString::fromUtf8(s);
 }
 
-/// How the server answers each request.
-enum class Manner {
-    Whole,   ///< The status line, headers and body at once.
-    Silent,  ///< Reads the request and never answers.
-    Dribble, ///< Headers for a long body, then one byte every 20 ms, forever.
-};
-
-class LoopbackServer {
-public:
-    LoopbackServer(Manner manner, int status = 200, QByteArray body = "version 2")
-        : m_manner(manner), m_status(status), m_body(std::move(body)) {
-        EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost));
-        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection())
-                QObject::connect(socket, &QTcpSocket::readyRead, socket,
-                                 [this, socket] { answer(socket); });
-        });
-    }
-    QUrl url(const char* path = "/version.xml") const {
-        return QUrl(str("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(str(path)));
-    }
-    int requests = 0;
-
-private:
-    void answer(QTcpSocket* socket) {
-        if (!socket->readAll().contains("\r\n\r\n"))
-            return;
-        ++requests;
-        switch (m_manner) {
-        case Manner::Silent:
-            return;
-        case Manner::Whole:
-            socket->write("HTTP/1.1 " + QByteArray::number(m_status) +
-                          " Answer\r\nContent-Length: " + QByteArray::number(m_body.size()) +
-                          "\r\nConnection: close\r\n\r\n" + m_body);
-            socket->disconnectFromHost();
-            return;
-        case Manner::Dribble: {
-            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
-            auto* drip = new QTimer(socket);
-            QObject::connect(drip, &QTimer::timeout, socket, [socket] { socket->write("x"); });
-            drip->start(20);
-            return;
-        }
-        }
-    }
-
-    Manner m_manner;
-    int m_status;
-    QByteArray m_body;
-    QTcpServer m_server;
-};
+using platform::doubles::LoopbackHttpServer;
+using Manner = LoopbackHttpServer::Manner;
 
 // One fetch on this thread's event loop, waited for with a bound well past its deadline.
 std::optional<FetchResult> fetchHere(const FetchRequest& request) {
@@ -93,15 +42,15 @@ protected:
 } // namespace
 
 TEST_F(HttpFetch, AGoodAnswerGivesItsBody) {
-    LoopbackServer server(Manner::Whole);
+    LoopbackHttpServer server(QByteArray("version 2"));
     const auto result = fetchHere({server.url(), 5000});
     ASSERT_TRUE(result && *result) << (result ? result->error().toStdString() : "");
     EXPECT_EQ(result->value(), QByteArray("version 2"));
-    EXPECT_EQ(server.requests, 1);
+    EXPECT_EQ(server.requests(), 1);
 }
 
 TEST_F(HttpFetch, OtherStatusesAndBadAddressesAreErrors) {
-    LoopbackServer missing(Manner::Whole, 404, "not here");
+    LoopbackHttpServer missing("not here", 404);
     auto result = fetchHere({missing.url(), 5000});
     ASSERT_TRUE(result);
     ASSERT_FALSE(*result);
@@ -126,7 +75,7 @@ TEST_F(HttpFetch, TheDeadlineBoundsTheWholeAnswer) {
     // A server that never answers, and one that keeps every read busy but never finishes:
     // both end in an error at the deadline, long before the 20-second bound of the wait.
     for (const Manner manner : {Manner::Silent, Manner::Dribble}) {
-        LoopbackServer server(manner);
+        LoopbackHttpServer server(manner);
         const auto result = fetchHere({server.url(), 300});
         ASSERT_TRUE(result);
         ASSERT_FALSE(*result);
@@ -136,7 +85,7 @@ TEST_F(HttpFetch, TheDeadlineBoundsTheWholeAnswer) {
 }
 
 TEST_F(HttpFetch, AnAnswerOverTheCapIsRefused) {
-    LoopbackServer server(Manner::Whole, 200, QByteArray(4096, 'x'));
+    LoopbackHttpServer server(QByteArray(4096, 'x'));
     const auto result = fetchHere({server.url(), 5000, 1024});
     ASSERT_TRUE(result);
     ASSERT_FALSE(*result);
@@ -144,7 +93,7 @@ TEST_F(HttpFetch, AnAnswerOverTheCapIsRefused) {
 }
 
 TEST_F(HttpFetch, AWorkerThreadCanWaitForTheAnswer) {
-    LoopbackServer server(Manner::Whole);
+    LoopbackHttpServer server(QByteArray("version 2"));
     std::optional<FetchResult> result;
     std::atomic<bool> finished = false;
     std::thread worker([&] {

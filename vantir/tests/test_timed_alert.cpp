@@ -22,6 +22,16 @@ void screenshot(QWidget& widget, const char* name) {
         widget.grab().save(folder + QLatin1Char('/') + str(name) + str(".png"));
 }
 
+// The version check's alert: three buttons and a twenty-second countdown.
+TimedAlert versionAlert() {
+    return {str("A new version of Vantir is available!"),
+            str("Notes"),
+            str("Download Later"),
+            str("Visit Download Site"),
+            str("More Info Online"),
+            20};
+}
+
 } // namespace
 
 TEST(TimedAlert, DefaultButtonCountsDownAndClosesTheAlert) {
@@ -52,12 +62,7 @@ TEST(TimedAlert, DefaultButtonCountsDownAndClosesTheAlert) {
 
 TEST(TimedAlert, ButtonsAnswerTheirCodesAndAModalRunEndsByItself) {
     platform::doubles::ManualClock clock;
-    const TimedAlert alert{str("A new version of Vantir is available!"),
-                           str("Notes"),
-                           str("Download Later"),
-                           str("Visit Download Site"),
-                           str("More Info Online"),
-                           20};
+    const TimedAlert alert = versionAlert();
     {
         TimedAlertPanel panel(clock, alert);
         panel.show();
@@ -83,12 +88,7 @@ TEST(TimedAlert, ButtonsAnswerTheirCodesAndAModalRunEndsByItself) {
 // and the close box give it too, never "Visit Download Site" or "More Info Online".
 TEST(TimedAlert, EscapeAndTheCloseBoxAnswerTheDefaultButton) {
     platform::doubles::ManualClock clock;
-    const TimedAlert alert{str("A new version of Vantir is available!"),
-                           str("Notes"),
-                           str("Download Later"),
-                           str("Visit Download Site"),
-                           str("More Info Online"),
-                           20};
+    const TimedAlert alert = versionAlert();
     {
         TimedAlertPanel panel(clock, alert);
         panel.show();

@@ -1,6 +1,7 @@
 // The newer-version check against a small HTTP server on the loopback interface.
 
 #include "platform/core/log.h"
+#include "platform/testing/loopback_http_server.h"
 #include "platform/testing/wait.h"
 #include "vantir/app/version_checker.h"
 #include "vantir/core/preferences.h"
@@ -9,9 +10,7 @@
 #include <QCoreApplication>
 #include <QNetworkProxy>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -23,36 +22,7 @@ QString str(const char* text) {
     return QString::fromUtf8(text);
 }
 
-/// Answers every request with `body` and remembers the request lines.
-class LoopbackServer {
-public:
-    explicit LoopbackServer(QByteArray body) : m_body(std::move(body)) {
-        EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost));
-        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    m_requests[socket] += socket->readAll();
-                    const QByteArray& request = m_requests[socket];
-                    if (!request.contains("\r\n\r\n"))
-                        return;
-                    requestLines.append(QString::fromLatin1(request.left(request.indexOf("\r\n"))));
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
-                                  QByteArray::number(m_body.size()) +
-                                  "\r\nConnection: close\r\n\r\n" + m_body);
-                    socket->disconnectFromHost();
-                });
-                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-    QString address() const { return str("http://127.0.0.1:%1").arg(m_server.serverPort()); }
-    QStringList requestLines;
-
-private:
-    QTcpServer m_server;
-    QByteArray m_body;
-    QHash<QTcpSocket*, QByteArray> m_requests;
-};
+using platform::doubles::LoopbackHttpServer;
 
 class ScriptedTimedAlerts final : public TimedAlerts {
 public:
@@ -115,11 +85,11 @@ protected:
 } // namespace
 
 TEST_P(VersionCheckTest, OffersOnlyANewerBuild) {
-    LoopbackServer server(document(GetParam().minor, GetParam().build));
+    LoopbackHttpServer server(document(GetParam().minor, GetParam().build));
     defaults.setString(server.address(), kVersionCheckServerKey);
     alerts.answer = GetParam().answer;
     check();
-    EXPECT_EQ(server.requestLines, QStringList{str("GET /Vantir/version.xml HTTP/1.1")});
+    EXPECT_EQ(server.requestLines(), QStringList{str("GET /Vantir/version.xml HTTP/1.1")});
     if (!GetParam().offered) {
         EXPECT_TRUE(alerts.shown.empty());
         EXPECT_TRUE(opened.isEmpty());
@@ -163,18 +133,8 @@ TEST_F(VersionCheckTest, AnUnreachableServerOnlyLogs) {
 
 TEST_F(VersionCheckTest, AServerThatTricklesForeverIsGivenUpAtTheDeadline) {
     // Every read gets a byte in time, so only a deadline for the whole answer ends the check.
-    QTcpServer trickling;
-    ASSERT_TRUE(trickling.listen(QHostAddress::LocalHost));
-    QObject::connect(&trickling, &QTcpServer::newConnection, [&trickling] {
-        while (QTcpSocket* socket = trickling.nextPendingConnection()) {
-            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n<?xml");
-            auto* drip = new QTimer(socket);
-            QObject::connect(drip, &QTimer::timeout, socket, [socket] { socket->write(" "); });
-            drip->start(50);
-        }
-    });
-    defaults.setString(str("http://127.0.0.1:%1").arg(trickling.serverPort()),
-                       kVersionCheckServerKey);
+    LoopbackHttpServer trickling(LoopbackHttpServer::Manner::Dribble);
+    defaults.setString(trickling.address(), kVersionCheckServerKey);
     check();
     EXPECT_TRUE(alerts.shown.empty());
     ASSERT_EQ(logLines.size(), 1);
