@@ -10,13 +10,16 @@ SUITE_PACKAGES=(
     qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins qt6-charts-dev
     libplist-dev libplist++-dev
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
+    libx11-dev libxtst-dev libxss-dev libxi-dev libxkbcommon-dev libxkbcommon-x11-dev
+    libevdev-dev libsecret-1-dev
     libgtest-dev libbenchmark-dev
 )
 # What the tests need on top: an X server without a screen, a session bus, and the GUI
 # harness's accessibility bus, tray host, D-Bus bindings and XTest driver; clang-format for
 # the formatting check.
 SUITE_TEST_PACKAGES=(xvfb xauth dbus dbus-x11 xdg-user-dirs
-    at-spi2-core python3-pyatspi python3-dbus python3-gi trayer xdotool clang-format git)
+    at-spi2-core python3-pyatspi python3-dbus python3-gi trayer xdotool clang-format git
+    umockdev)
 
 suite_log() { printf '%s: %s\n' "$(basename "$0")" "$*" >&2; }
 
