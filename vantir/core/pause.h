@@ -1,0 +1,19 @@
+#pragma once
+
+#include <functional>
+
+namespace platform {
+class Clock;
+} // namespace platform
+
+namespace vantir {
+
+/// Waits `seconds` before an action goes on. The program keeps its event loop turning
+/// meanwhile (windows repaint; the controller, which is still performing, drops remote events
+/// as it does during any action); tests record the wait instead.
+using Pause = std::function<void(double seconds)>;
+
+/// Waits on a nested event loop until a timer of `clock` fires.
+Pause eventLoopPause(platform::Clock& clock);
+
+} // namespace vantir
