@@ -4,6 +4,9 @@
 
 #include <QEventLoop>
 
+#include <atomic>
+#include <thread>
+
 namespace vantir {
 
 Pause eventLoopPause(platform::Clock& clock) {
@@ -15,6 +18,20 @@ Pause eventLoopPause(platform::Clock& clock) {
             clock.scheduleTimer(seconds, platform::Repeats::No, [&loop] { loop.quit(); });
         loop.exec();
     };
+}
+
+void runOffMainThread(const std::function<void()>& work) {
+    QEventLoop loop;
+    std::atomic<bool> done = false;
+    std::thread worker([&] {
+        work();
+        done = true;
+        // Queued to the loop's thread; dropped with the loop if it never ran.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    if (!done)
+        loop.exec();
+    worker.join();
 }
 
 } // namespace vantir
