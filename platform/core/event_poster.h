@@ -20,6 +20,9 @@ class EventPoster {
 public:
     virtual ~EventPoster() = default;
 
+    /// False when nothing can be posted at all (no display, or a server without the means).
+    virtual bool isUsable() const = 0;
+
     /// Presses or releases the key stored as `virtualKeyCode`. False for a key code the suite's
     /// key table does not know, or when the event could not be posted.
     virtual bool postKey(int virtualKeyCode, KeyState state) = 0;

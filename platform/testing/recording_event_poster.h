@@ -39,6 +39,7 @@ inline int x11ButtonOf(MouseButton button) {
 /// Records what would have been posted, in the words above, and keeps a pointer of its own.
 class RecordingEventPoster final : public EventPoster {
 public:
+    bool isUsable() const override { return usable; }
     bool postKey(int virtualKeyCode, KeyState state) override {
         if (!usable || !x11KeycodeForVirtualKeyCode(virtualKeyCode))
             return false;

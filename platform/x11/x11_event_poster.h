@@ -15,7 +15,7 @@ public:
     /// once in the log, as it does when the server lacks XTest.
     explicit X11EventPoster(Display* display);
 
-    bool isUsable() const { return m_display != nullptr; }
+    bool isUsable() const override { return m_display != nullptr; }
 
     bool postKey(int virtualKeyCode, KeyState state) override;
     std::optional<QPoint> pointerPosition() const override;

@@ -38,10 +38,9 @@ struct XkbKeyboardLayout::Connection {
 
 XkbKeyboardLayout::XkbKeyboardLayout(Display* display) {
     m_table.fill(-1);
-    if (!display) {
-        log(QStringLiteral("no X display: texts cannot be typed"));
+    // Without a display the poster says once that nothing can be typed.
+    if (!display)
         return;
-    }
     auto connection = std::make_unique<Connection>();
     connection->xcb = xcb_connect(DisplayString(display), nullptr);
     if (xcb_connection_has_error(connection->xcb)) {

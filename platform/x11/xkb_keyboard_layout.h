@@ -14,8 +14,8 @@ namespace platform::x11 {
 /// group changes (setxkbmap, a layout switch), and the table is read again at the next lookup.
 class XkbKeyboardLayout final : public KeyboardLayout {
 public:
-    /// `display` names the server; null, or a server without XKB, gives an empty table and one
-    /// log line.
+    /// `display` names the server; null gives an empty table, and so does a server without XKB
+    /// (said once in the log).
     explicit XkbKeyboardLayout(Display* display);
     ~XkbKeyboardLayout() override;
 

@@ -72,6 +72,9 @@ bool sameName(const QString& a, const QString& b) {
 } // namespace
 
 bool KeystrokePerformer::perform(const VNTAction& action) {
+    // Without a display the poster said so once; there is nothing to bring forward or type.
+    if (!m_services.poster.isUsable())
+        return false;
     const QString previous = m_services.front.frontApplicationName();
     const QString appName = action.stringForKey(QStringLiteral("appName"));
     const QString target = appName.isEmpty() ? previous : appName;

@@ -141,6 +141,8 @@ TEST_F(KeystrokeTest, AKeyCodeWithoutAKeyFailsButReleasesTheModifiers) {
 TEST_F(KeystrokeTest, WithoutADisplayTheActionFails) {
     poster.usable = false;
     EXPECT_FALSE(perform(newKeystroke({{"keyCode", kA}, {"shiftDown", true}})));
+    EXPECT_FALSE(perform(newKeystroke({{"keyStrokes", str("ab")}, {"appName", str("Player")}})));
+    EXPECT_TRUE(desktop.launchRequests.isEmpty());
     EXPECT_TRUE(logLines.isEmpty()) << "the poster says it once, not every action";
 }
 
