@@ -12,6 +12,7 @@ SUITE_PACKAGES=(
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
     libx11-dev libxtst-dev libxss-dev libxi-dev libxkbcommon-dev libxkbcommon-x11-dev
     libevdev-dev libsecret-1-dev
+    espeak-ng
     libgtest-dev libbenchmark-dev
 )
 # What the tests need on top: an X server without a screen, a session bus, and the GUI

@@ -1,6 +1,11 @@
 #include "platform/core/process.h"
 
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QThread>
+
 #include <gtest/gtest.h>
+#include <signal.h>
 
 using namespace platform;
 
@@ -56,4 +61,66 @@ TEST(ReadShellOutput, ReadsOnlyTheHeadAndWaitsForThePipeline) {
     auto failing = readShellOutput(str("no-such-command-anywhere"), 40);
     ASSERT_TRUE(failing) << "the shell started; the command's failure is just empty output";
     EXPECT_TRUE(failing->isEmpty());
+}
+
+namespace {
+
+// Whether `pid` is gone, or only a zombie waiting for a parent that does not reap it.
+bool processEnded(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close > 0 && line.mid(close + 2, 1) == "Z";
+}
+
+bool waitForEnd(qint64 pid) {
+    const QDeadlineTimer deadline(10000);
+    while (!processEnded(pid) && !deadline.hasExpired())
+        QThread::msleep(5);
+    return processEnded(pid);
+}
+
+} // namespace
+
+TEST(RunProgramWithLimits, KeepsTheHeadOfBothOutputsAndDropsTheRest) {
+    auto result = runProgramWithLimits(
+        str("/bin/sh"),
+        {str("-c"), str("head -c 3000000 /dev/zero; echo first >&2; head -c 3000000 /dev/zero "
+                        ">&2; exit 4")},
+        ProcessLimits{30, 1000});
+    ASSERT_TRUE(result) << result.error().toStdString();
+    EXPECT_EQ(result->standardOutput, QByteArray(1000, '\0'));
+    EXPECT_EQ(result->standardError.size(), 1000);
+    EXPECT_TRUE(result->standardError.startsWith("first\n"));
+    EXPECT_EQ(result->exitStatus, 4);
+    EXPECT_FALSE(result->timedOut);
+}
+
+TEST(RunProgramWithLimits, KillsTheWholeProcessGroupAtTheLimit) {
+    auto result = runProgramWithLimits(
+        str("/bin/sh"), {str("-c"), str("sleep 1000 & echo $!; wait")}, ProcessLimits{0.3, 100});
+    ASSERT_TRUE(result) << result.error().toStdString();
+    EXPECT_TRUE(result->timedOut);
+    EXPECT_EQ(result->exitStatus, 128 + 9);
+    const qint64 child = result->standardOutput.trimmed().toLongLong();
+    ASSERT_GT(child, 0);
+    EXPECT_TRUE(waitForEnd(child)) << "the script's child outlived the limit";
+}
+
+TEST(RunProgramWithLimits, EndsWhenTheProgramExitsThoughItsChildHoldsTheOutput) {
+    auto result = runProgramWithLimits(
+        str("/bin/sh"), {str("-c"), str("sleep 1000 & echo $!; exit 0")}, ProcessLimits{20, 100});
+    ASSERT_TRUE(result) << result.error().toStdString();
+    EXPECT_FALSE(result->timedOut);
+    EXPECT_EQ(result->exitStatus, 0);
+    const qint64 child = result->standardOutput.trimmed().toLongLong();
+    ASSERT_GT(child, 0);
+    EXPECT_FALSE(processEnded(child)) << "what the script started in the background keeps running";
+    ::kill(pid_t(child), SIGKILL);
+}
+
+TEST(RunProgramWithLimits, AProgramThatCannotStartIsAnError) {
+    EXPECT_FALSE(runProgramWithLimits(str("/nonexistent/program"), {}, ProcessLimits{}));
 }

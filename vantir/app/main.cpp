@@ -3,11 +3,14 @@
 
 #include "platform/core/command_line.h"
 #include "platform/core/event_loop_clock.h"
+#include "platform/core/front_application.h"
 #include "platform/core/log.h"
 #include "platform/core/notification_center.h"
 #include "platform/linux/quit_requests.h"
 #include "platform/linux/single_instance.h"
 #include "platform/qt/message_box_alerts.h"
+#include "platform/x11/x11_display.h"
+#include "vantir/app/desktop_actions.h"
 #include "vantir/app/qt_file_panels.h"
 #include "vantir/app/timed_alert_panel.h"
 #include "vantir/app/version_checker.h"
@@ -24,6 +27,13 @@
 #include <cstdio>
 
 namespace {
+
+// FIXME: the X11 watcher of the front application takes this one's place once it lands.
+class NoFrontApplication final : public platform::FrontApplication {
+public:
+    QString frontApplicationName() const override { return {}; }
+    void setChangeHandler(std::function<void(const QString&)>) override {}
+};
 
 void print(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
@@ -70,6 +80,10 @@ int runProgram(int argc, char** argv) {
         return 0;
     for (const vantir::VNTTriggerLayer& layer : repository.layersOfFirstRemote())
         layer.checkOSDBDuplicates(&alerts);
+    NoFrontApplication front;
+    vantir::DialogTimedAlerts actionAlerts(clock);
+    const vantir::DesktopActions actions(platform::x11::applicationDisplay(), front, alerts,
+                                         actionAlerts, defaults, clock);
     platform::log(QStringLiteral("archive loaded from %1; the remote, display and editor are "
                                  "not part of this build yet")
                       .arg(repository.archiveFilename()));

@@ -6,6 +6,7 @@
 #include "vantir/app/version_checker.h"
 #include "vantir/core/preferences.h"
 #include "vantir/core/version_check.h"
+#include "vantir/tests/scripted_timed_alerts.h"
 
 #include <QCoreApplication>
 #include <QNetworkProxy>
@@ -24,15 +25,7 @@ QString str(const char* text) {
 
 using platform::doubles::LoopbackHttpServer;
 
-class ScriptedTimedAlerts final : public TimedAlerts {
-public:
-    int runTimedAlert(const TimedAlert& alert) override {
-        shown.push_back(alert);
-        return answer;
-    }
-    int answer = kAlertDefaultReturn;
-    std::vector<TimedAlert> shown;
-};
+using vantir::testing::ScriptedTimedAlerts;
 
 QByteArray document(int minor, int build) {
     return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><array>"
