@@ -11,9 +11,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <limits>
 #include <fcntl.h>
 #include <libevdev/libevdev.h>
+#include <limits>
 #include <linux/input.h>
 #include <sys/stat.h>
 #include <unistd.h>
