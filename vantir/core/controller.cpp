@@ -236,6 +236,34 @@ void VNTController::clickedOSDButton(int osdb, bool fromFullscreen) {
     performOSDB(osdb, m_activeLayer, false);
 }
 
+void VNTController::keyDown(DisplayKey key, bool shift, bool inFullscreen) {
+    const int modifier = shift ? kARBDouble : kARBSingle;
+    switch (key) {
+    case DisplayKey::Escape:
+        if (OSDDisplay* window = inFullscreen ? m_services.fullscreenOsd : m_services.osd)
+            window->close();
+        return;
+    case DisplayKey::Space:
+        handleARBEvent(kMenuHold, false);
+        return;
+    case DisplayKey::Return:
+        handleARBEvent(ARB_PLAY | modifier, false);
+        return;
+    case DisplayKey::Left:
+        handleARBEvent(ARB_PREV | modifier, false);
+        return;
+    case DisplayKey::Right:
+        handleARBEvent(ARB_NEXT | modifier, false);
+        return;
+    case DisplayKey::Down:
+        handleARBEvent(ARB_MINU | modifier, false);
+        return;
+    case DisplayKey::Up:
+        handleARBEvent(ARB_PLUS | modifier, false);
+        return;
+    }
+}
+
 QString VNTController::describeARBE(int arbe) {
     QString line;
     switch (arbe & 0xff) {

@@ -24,6 +24,9 @@ class ScriptRunner;
 class SoundPlayer;
 class VNTRepository;
 
+/// Keys that the display windows pass on to the controller.
+enum class DisplayKey { Return, Space, Escape, Left, Right, Down, Up };
+
 /// What the controller leans on. The displays may be null (no such window).
 struct ControllerServices {
     platform::Clock& clock;
@@ -85,6 +88,9 @@ public:
     void refreshOSDView();
     void setOSDBHighlighted(int osdb, bool highlighted);
     void clickedOSDButton(int osdb, bool fromFullscreen);
+    /// A key pressed in a display window: arrows, Return and Space act as the remote's buttons
+    /// (with Shift, as their double click); Escape closes that window.
+    void keyDown(DisplayKey key, bool shift, bool inFullscreen);
 
     // Dispatch.
     void handleARBEvent(int arbe, bool repeated) override;

@@ -343,3 +343,19 @@ TEST_F(ControllerTest, AnArchiveWithoutLayersPerformsNothing) {
     press(ARB_NEXT);
     EXPECT_EQ(controller->activeLayerNumber(), 0);
 }
+
+TEST_F(ControllerTest, DisplayKeysActAsTheRemotesButtons) {
+    activate();
+    controller->showLayer(0);
+    controller->keyDown(DisplayKey::Return, false, false);
+    controller->keyDown(DisplayKey::Return, true, false);
+    controller->keyDown(DisplayKey::Up, false, false);
+    EXPECT_EQ(performed, (QStringList{str("K"), str("S"), str("K")}));
+    controller->keyDown(DisplayKey::Space, false, false);
+    EXPECT_TRUE(controller->menuMode());
+    controller->keyDown(DisplayKey::Right, false, false);
+    EXPECT_EQ(controller->activeLayerNumber(), 1);
+    display.open();
+    controller->keyDown(DisplayKey::Escape, false, false);
+    EXPECT_FALSE(display.isOpen());
+}

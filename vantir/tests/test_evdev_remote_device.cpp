@@ -203,3 +203,34 @@ TEST(EvdevRemoteDevice, WaitsForAReceiverThatIsNotThereYet) {
     device.stopListening();
     EXPECT_FALSE(device.isAwaitingRemote());
 }
+
+TEST(EvdevRemoteDevice, AFloodOfEventsIsReadWholeWithoutLosingAny) {
+    QTemporaryDir folder;
+    const QString fifo = folder.path() + QStringLiteral("/remote");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    platform::doubles::ManualClock clock;
+    Recorder recorder;
+    EvdevRemoteDevice device(
+        &recorder, clock, [] { return 0.5; }, fifo);
+    device.startListening();
+    const int writer = ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    constexpr int presses = 3000;
+    QByteArray stream;
+    for (int i = 0; i < presses; ++i)
+        stream += key(KEY_VOLUMEDOWN, 1) + key(KEY_VOLUMEDOWN, 0);
+    // More than the FIFO holds: write what fits, let the device read, go on.
+    qsizetype written = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        const ssize_t n =
+            ::write(writer, stream.constData() + written, std::size_t(stream.size() - written));
+        if (n > 0)
+            written += n;
+        return written == stream.size();
+    }));
+    ASSERT_TRUE(waitUntil([&] { return recorder.events.size() == 2 * presses; }));
+    for (int i = 0; i < 2 * presses; ++i)
+        ASSERT_EQ(recorder.events[std::size_t(i)],
+                  std::make_pair(int(kRemoteButtonMinus), i % 2 == 0));
+    ::close(writer);
+}
