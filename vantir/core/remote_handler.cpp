@@ -86,8 +86,12 @@ void IRAppleRemoteHandler::startAppleRemote() {
     m_appleRemote->startListening();
     if (m_appleRemote->isListeningToRemote())
         return;
-    alert(QStringLiteral("The Apple Remote could not be acquired. Maybe another application has "
-                         "already got hold of it."));
+    // A device that finds no receiver at all says so, rather than blaming another program.
+    if (m_appleRemote->device(0)->isRemoteAvailable())
+        alert(QStringLiteral("The Apple Remote could not be acquired. Maybe another application "
+                             "has already got hold of it."));
+    else
+        alert(QStringLiteral("Could not find an Apple IR port."));
     // A device that waits for the receiver to be handed back (or plugged in) opens by itself
     // then, so it is kept; any other failure is final for this run.
     if (!m_appleRemote->isAwaitingRemote()) {

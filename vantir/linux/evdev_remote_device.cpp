@@ -156,6 +156,7 @@ EvdevRemoteDevice::OpenResult EvdevRemoteDevice::open() {
     if (fd < 0) {
         const int error = errno;
         if (error == EACCES || error == EPERM) {
+            m_deniedPath = QString::fromStdString(file);
             if (!m_loggedPermission)
                 platform::log(QStringLiteral("cannot open the remote receiver %1: %2; %3")
                                   .arg(path, QString::fromLocal8Bit(std::strerror(error)),
@@ -194,6 +195,7 @@ EvdevRemoteDevice::OpenResult EvdevRemoteDevice::open() {
     }
     m_fd = fd;
     m_openPath = path;
+    m_deniedPath.clear();
     m_pending.clear();
     m_loggedMissing = false;
     m_loggedPermission = false;
@@ -328,16 +330,21 @@ void EvdevRemoteDevice::watchForReceiver(bool watch) {
         dispose(m_watcher);
         return;
     }
-    if (m_watcher)
-        return;
-    m_watcher = std::make_unique<QFileSystemWatcher>();
-    if (!m_watcher->addPath(inputDeviceFolder()))
-        dlog(QStringLiteral("cannot watch %1 for remote receivers").arg(inputDeviceFolder()));
-    QObject::connect(m_watcher.get(), &QFileSystemWatcher::directoryChanged, m_watcher.get(),
-                     [this] {
-                         if (m_wanted && m_fd < 0)
-                             startListening();
-                     });
+    if (!m_watcher) {
+        m_watcher = std::make_unique<QFileSystemWatcher>();
+        if (!m_watcher->addPath(inputDeviceFolder()))
+            dlog(QStringLiteral("cannot watch %1 for remote receivers").arg(inputDeviceFolder()));
+        const auto retry = [this] {
+            if (m_wanted && m_fd < 0)
+                startListening();
+        };
+        QObject::connect(m_watcher.get(), &QFileSystemWatcher::directoryChanged, m_watcher.get(),
+                         retry);
+        // udev grants the seat's access to a new node just after creating it.
+        QObject::connect(m_watcher.get(), &QFileSystemWatcher::fileChanged, m_watcher.get(), retry);
+    }
+    if (!m_deniedPath.isEmpty() && !m_watcher->files().contains(m_deniedPath))
+        m_watcher->addPath(m_deniedPath);
 }
 
 } // namespace vantir

@@ -74,6 +74,8 @@ private:
     bool m_loggedReadError = false;
     int m_fd = -1;
     QString m_openPath;
+    /// A receiver that exists but may not be read yet: watched for its permissions to change.
+    QString m_deniedPath;
     libevdev* m_evdev = nullptr;
     QByteArray m_pending;
     std::unique_ptr<QSocketNotifier> m_notifier;

@@ -1,8 +1,14 @@
 // The receiver's cookie strings, the remote ID, the container and the sharing of the receiver
 // with other programs, on a scripted element source.
 
+#include "platform/core/defaults.h"
 #include "platform/testing/local_distributed_notification_center.h"
+#include "platform/testing/manual_clock.h"
 #include "vantir/core/remote_device.h"
+#include "vantir/core/remote_handler.h"
+#include "vantir/core/timed_alerts.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -193,4 +199,104 @@ TEST(Container, ForwardsToItsDevicesWithItsDelegate) {
     static_cast<IRRemoteDevice*>(container.device(0))
         ->queueCallback(burst({31, 21, 19, 18, 31, 21, 19, 18}, 1), false);
     EXPECT_EQ(recorder.events, (std::vector<std::pair<int, bool>>{{kRemoteButtonPlay, true}}));
+}
+
+namespace {
+
+struct AlertRecorder : TimedAlerts {
+    std::vector<TimedAlert> shown;
+    int runTimedAlert(const TimedAlert& alert) override {
+        shown.push_back(alert);
+        return kAlertDefaultReturn;
+    }
+};
+
+struct ListeningRecorder : ARBEventDelegate {
+    std::vector<bool> listening;
+    void handleARBEvent(int, bool) override {}
+    void setIsListening(bool value) override { listening.push_back(value); }
+};
+
+struct Acquisition {
+    QTemporaryDir folder;
+    platform::Defaults defaults{QStringLiteral("Vantir"), folder.path()};
+    platform::doubles::ManualClock clock;
+    platform::doubles::LocalDistributedNotificationCenter center;
+    AlertRecorder alerts;
+    ListeningRecorder controller;
+    ScriptedSource* source = nullptr;
+    std::unique_ptr<IRAppleRemoteHandler> handler;
+
+    explicit Acquisition(bool withDevice = true) {
+        auto container = std::make_unique<RemoteDeviceContainer>();
+        if (withDevice) {
+            container->instantiateAndAddRemoteDevice([this](RemoteDeviceDelegate* delegate) {
+                source = new ScriptedSource;
+                return std::make_unique<IRRemoteDevice>(
+                    delegate, std::unique_ptr<ElementSource>(source), CookieLayout::Newer,
+                    QStringLiteral("9.8.0"), RemoteSharing{&center, {}});
+            });
+        }
+        handler =
+            std::make_unique<IRAppleRemoteHandler>(clock, defaults, &alerts, std::move(container));
+        handler->setDelegate(&controller);
+    }
+    QString alertText() const { return alerts.shown.empty() ? QString() : alerts.shown[0].message; }
+};
+
+} // namespace
+
+TEST(Acquisition, TakesTheRemoteExclusivelyAndGivesUpOnlyTheExclusiveUse) {
+    Acquisition a;
+    a.handler->startAppleRemote();
+    EXPECT_TRUE(a.alerts.shown.empty());
+    EXPECT_EQ(a.source->exclusiveOpens, std::vector<bool>{true});
+    a.handler->stopAppleRemote();
+    EXPECT_EQ(a.source->exclusiveOpens, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(a.handler->appleRemote()->isListeningToRemote());
+    a.handler->closeAppleRemote();
+    EXPECT_FALSE(a.handler->appleRemote()->isListeningToRemote());
+}
+
+TEST(Acquisition, AFailedOpenAlertsAndDropsTheRemoteForTheRun) {
+    Acquisition a;
+    a.source->results = {ElementSource::OpenResult::Failed};
+    a.handler->startAppleRemote();
+    ASSERT_EQ(a.alerts.shown.size(), 1u);
+    EXPECT_EQ(a.alerts.shown[0].title, QStringLiteral("Vantir Alert"));
+    EXPECT_TRUE(a.alertText().startsWith(QStringLiteral("The Apple Remote could not be acquired")));
+    EXPECT_EQ(a.alerts.shown[0].seconds, 10);
+    EXPECT_EQ(a.handler->appleRemote(), nullptr);
+    EXPECT_EQ(a.controller.listening, std::vector<bool>{false});
+    a.handler->startAppleRemote();
+    EXPECT_EQ(a.alerts.shown.back().message, QStringLiteral("Could not find an Apple IR port."));
+}
+
+TEST(Acquisition, AReceiverHeldElsewhereIsKeptToBeTakenWhenHandedBack) {
+    Acquisition a;
+    a.source->results = {ElementSource::OpenResult::ExclusiveAccess,
+                         ElementSource::OpenResult::Opened};
+    a.handler->startAppleRemote();
+    EXPECT_EQ(a.alerts.shown.size(), 1u);
+    ASSERT_NE(a.handler->appleRemote(), nullptr);
+    a.center.post(kFinishedUsingRemoteNotification, {}, {});
+    EXPECT_TRUE(a.handler->appleRemote()->isListeningToRemote());
+}
+
+TEST(Acquisition, NoReceiverIsSaidAsSuch) {
+    Acquisition a;
+    a.source->exists = false;
+    a.handler->startAppleRemote();
+    EXPECT_EQ(a.alertText(), QStringLiteral("Could not find an Apple IR port."));
+    Acquisition empty(false);
+    empty.handler->startAppleRemote();
+    EXPECT_EQ(empty.alertText(), QStringLiteral("Could not find an Apple IR port."));
+}
+
+TEST(Acquisition, TheRemoteIDIsRememberedAcrossRuns) {
+    Acquisition a;
+    EXPECT_EQ(a.handler->remoteID(), -1);
+    a.handler->setRemoteID(5);
+    IRAppleRemoteHandler next(a.clock, a.defaults, nullptr, nullptr);
+    EXPECT_EQ(next.remoteID(), 5);
 }
