@@ -92,12 +92,13 @@ void IRAppleRemoteHandler::startAppleRemote() {
                              "has already got hold of it."));
     else
         alert(QStringLiteral("Could not find an Apple IR port."));
-    // A device that waits for the receiver to be handed back (or plugged in) opens by itself
-    // then, so it is kept; any other failure is final for this run.
-    if (!m_appleRemote->isAwaitingRemote()) {
-        m_appleRemote->stopListening();
-        m_appleRemote.reset();
-    }
+    // A device that waits for the receiver to be handed back (or plugged in) takes it by
+    // itself then, so it is kept and the remote stays active; any other failure is final for
+    // this run.
+    if (m_appleRemote->isAwaitingRemote())
+        return;
+    m_appleRemote->stopListening();
+    m_appleRemote.reset();
     if (m_delegate)
         m_delegate->setIsListening(false);
 }

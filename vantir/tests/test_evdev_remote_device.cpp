@@ -234,3 +234,16 @@ TEST(EvdevRemoteDevice, AFloodOfEventsIsReadWholeWithoutLosingAny) {
                   std::make_pair(int(kRemoteButtonMinus), i % 2 == 0));
     ::close(writer);
 }
+
+TEST(EvdevRemoteDevice, ADeviceThatIsNoInputDeviceIsRefusedWithoutHarm) {
+    platform::doubles::ManualClock clock;
+    Recorder recorder;
+    EvdevRemoteDevice device(
+        &recorder, clock, [] { return 0.5; }, QStringLiteral("/dev/null"));
+    device.startListening();
+    EXPECT_FALSE(device.isListeningToRemote());
+    EXPECT_TRUE(device.isAwaitingRemote());
+    device.stopListening();
+    EXPECT_FALSE(device.isAwaitingRemote());
+    EXPECT_TRUE(recorder.events.empty());
+}

@@ -279,8 +279,10 @@ TEST(Acquisition, AReceiverHeldElsewhereIsKeptToBeTakenWhenHandedBack) {
     a.handler->startAppleRemote();
     EXPECT_EQ(a.alerts.shown.size(), 1u);
     ASSERT_NE(a.handler->appleRemote(), nullptr);
+    EXPECT_TRUE(a.controller.listening.empty()) << "the remote stays active meanwhile";
     a.center.post(kFinishedUsingRemoteNotification, {}, {});
     EXPECT_TRUE(a.handler->appleRemote()->isListeningToRemote());
+    EXPECT_EQ(a.source->exclusiveOpens, (std::vector<bool>{true, true}));
 }
 
 TEST(Acquisition, NoReceiverIsSaidAsSuch) {
