@@ -16,11 +16,14 @@ namespace {
 struct FakeReceiver : RemoteDevice {
     bool open = false;
     bool exclusive = true;
+    bool refuses = false;
     QStringList* calls = nullptr;
     using RemoteDevice::RemoteDevice;
     bool isRemoteAvailable() const override { return true; }
     bool isListeningToRemote() const override { return open; }
     void startListening() override {
+        if (refuses)
+            return;
         open = true;
         calls->append(exclusive ? str("start exclusive") : str("start shared"));
     }
@@ -358,4 +361,14 @@ TEST_F(ControllerTest, DisplayKeysActAsTheRemotesButtons) {
     display.open();
     controller->keyDown(DisplayKey::Escape, false, false);
     EXPECT_FALSE(display.isOpen());
+}
+
+TEST_F(ControllerTest, AReceiverThatCannotBeTakenLeavesTheRemoteOffWithoutAGreeting) {
+    receiver->refuses = true;
+    controller->setActivated(true);
+    EXPECT_FALSE(controller->isListening());
+    EXPECT_FALSE(sounds.played.contains(str("Hi")));
+    EXPECT_EQ(handler->appleRemote(), nullptr);
+    controller->setActivated(true);
+    EXPECT_FALSE(controller->isListening()) << "no receiver is left to take";
 }
