@@ -1,24 +1,32 @@
-// The Vantir program. For now it loads (and upgrades) the archive of actions, checks it, and
-// looks for a newer version; `--dump-archive` shows an archive as the program reads it.
+// The Vantir program: loads (and upgrades) the archive of actions, listens to the remote and
+// performs what its buttons are bound to, and looks for a newer version; `--dump-archive`
+// shows an archive as the program reads it.
 
 #include "platform/core/command_line.h"
 #include "platform/core/event_loop_clock.h"
-#include "platform/core/front_application.h"
 #include "platform/core/log.h"
 #include "platform/core/notification_center.h"
+#include "platform/core/resources.h"
+#include "platform/core/sleep_wake.h"
+#include "platform/linux/dbus_distributed_notification_center.h"
 #include "platform/linux/quit_requests.h"
 #include "platform/linux/single_instance.h"
 #include "platform/qt/message_box_alerts.h"
 #include "platform/x11/x11_display.h"
+#include "platform/x11/x11_front_application.h"
 #include "vantir/app/desktop_actions.h"
 #include "vantir/app/qt_file_panels.h"
+#include "vantir/app/status_item.h"
 #include "vantir/app/timed_alert_panel.h"
 #include "vantir/app/version_checker.h"
+#include "vantir/core/controller.h"
 #include "vantir/core/dump_archive.h"
 #include "vantir/core/preferences.h"
 #include "vantir/core/repository.h"
 #include "vantir/core/version.h"
 #include "vantir/core/version_check.h"
+#include "vantir/linux/evdev_remote_device.h"
+#include "vantir/linux/sound_player.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -27,13 +35,6 @@
 #include <cstdio>
 
 namespace {
-
-// FIXME: the X11 watcher of the front application takes this one's place once it lands.
-class NoFrontApplication final : public platform::FrontApplication {
-public:
-    QString frontApplicationName() const override { return {}; }
-    void setChangeHandler(std::function<void(const QString&)>) override {}
-};
 
 void print(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
@@ -54,8 +55,17 @@ int dump(int argc, char** argv, const QString& path) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int runProgram(int argc, char** argv) {
+// FIXME: the machine's sleep and wake (logind) comes with its own change; until then the
+// receiver is not closed around sleep.
+class NoSleepWake final : public platform::SleepWake {
+public:
+    void setHandlers(std::function<void()>, std::function<void()>) override {}
+};
+
+int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
     QApplication application(argc, argv);
+    // The program lives in the tray; closing its windows does not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
     // Two copies would load, upgrade and save one archive over each other.
     platform::SingleInstance guard(QStringLiteral("Vantir"));
     // FIXME: bring the editor forward once this build has one.
@@ -80,22 +90,41 @@ int runProgram(int argc, char** argv) {
         return 0;
     for (const vantir::VNTTriggerLayer& layer : repository.layersOfFirstRemote())
         layer.checkOSDBDuplicates(&alerts);
-    NoFrontApplication front;
-    vantir::DialogTimedAlerts actionAlerts(clock);
-    const vantir::DesktopActions actions(platform::x11::applicationDisplay(), front, alerts,
-                                         actionAlerts, defaults, clock);
-    platform::log(QStringLiteral("archive loaded from %1; the remote, display and editor are "
-                                 "not part of this build yet")
-                      .arg(repository.archiveFilename()));
 
-    if (!defaults.boolForKey(QStringLiteral("LookForUpdate")))
-        return 0;
+    // The receiver: the one named on the command line or in the settings, else the first found.
+    platform::DBusDistributedNotificationCenter distributed;
+    const vantir::RemoteSharing sharing{&distributed, QStringLiteral("org.notebooksuite.Vantir")};
+    const QString devicePath = !remoteDevicePath.isEmpty()
+                                   ? remoteDevicePath
+                                   : defaults.stringForKey(QStringLiteral("RemoteDevicePath"));
+    auto container = std::make_unique<vantir::RemoteDeviceContainer>();
+    container->instantiateAndAddRemoteDevice([&](vantir::RemoteDeviceDelegate* delegate) {
+        return std::make_unique<vantir::EvdevRemoteDevice>(
+            delegate, clock,
+            [&defaults] { return defaults.floatForKey(QStringLiteral("RemoteHoldThreshold")); },
+            devicePath, sharing);
+    });
     vantir::DialogTimedAlerts timedAlerts(clock);
+    vantir::IRAppleRemoteHandler remote(clock, defaults, &timedAlerts, std::move(container));
+
+    Display* display = platform::x11::applicationDisplay();
+    platform::x11::X11FrontApplication frontApplication(display);
+    vantir::DesktopActions actions(display, frontApplication, alerts, timedAlerts, defaults, clock);
+    const platform::Resources resources(QStringLiteral("vantir"));
+    vantir::PaplaySoundPlayer sounds(resources.folder() + QStringLiteral("/sounds"));
+    NoSleepWake sleepWake;
+    vantir::VNTController controller({clock, preferences, notifications, repository, remote,
+                                      actions.scriptRunner(), sounds, sleepWake, frontApplication});
+    vantir::StatusItem statusItem(controller);
+    controller.applicationDidFinishLaunching();
+
     vantir::VersionChecker checker(timedAlerts,
                                    [](const QUrl& url) { QDesktopServices::openUrl(url); });
-    checker.checkVersionOnline(vantir::versionDescriptionAddress(defaults),
-                               [] { QCoreApplication::quit(); });
-    return application.exec();
+    if (defaults.boolForKey(QStringLiteral("LookForUpdate")))
+        checker.checkVersionOnline(vantir::versionDescriptionAddress(defaults));
+    const int status = application.exec();
+    controller.applicationWillTerminate();
+    return status;
 }
 
 } // namespace
@@ -115,9 +144,16 @@ int main(int argc, char** argv) {
                        "standard output; FILE is not changed."),
         QStringLiteral("FILE"));
     commandLine.addOption(dumpArchive);
+    const QCommandLineOption remoteDevice(
+        QStringLiteral("remote-device"),
+        QStringLiteral("Read the remote from PATH: an input device (/dev/input/eventN), or a FIFO "
+                       "or file of input event records. Without it, the setting "
+                       "\"RemoteDevicePath\" or the first remote receiver found is used."),
+        QStringLiteral("PATH"));
+    commandLine.addOption(remoteDevice);
     if (const auto status = commandLine.parse(argc, argv))
         return *status;
     if (commandLine.isSet(dumpArchive))
         return dump(argc, argv, commandLine.value(dumpArchive));
-    return runProgram(argc, argv);
+    return runProgram(argc, argv, commandLine.value(remoteDevice));
 }

@@ -97,6 +97,8 @@ void registerDefaultSettings(platform::Defaults& defaults) {
         {QStringLiteral("KeyHoldTime"), 0.04},
         {QStringLiteral("VoiceVolume"), 40},
         {QStringLiteral("VoiceCharacter"), "Vicki"},
+        // Seconds a key of a receiver that reports plain keys must be held to count as a hold.
+        {QStringLiteral("RemoteHoldThreshold"), 0.5},
         {kVersionCheckServerKey, kDefaultVersionCheckServer},
     });
 }
