@@ -15,7 +15,7 @@ namespace quellar {
 enum class HelperVerb {
     InstallDaemon,     ///< copy the QuellarSwitcher beside the helper into place
     RemoveDaemon,      ///< remove the installed daemon program
-    InstallConfig,     ///< the launch-daemon file with only the program path, job disabled
+    InstallConfig,     ///< the launch-daemon file with only the program path
     RemoveConfig,      ///< the launch-daemon file and the unit
     WriteConfig,       ///< a launch-daemon file read from standard input, and the unit from it
     InstallDriver,     ///< load the msr module at every boot, and stamp its version

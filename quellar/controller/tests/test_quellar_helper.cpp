@@ -60,7 +60,8 @@ TEST(QuellarHelper, InstallsConfiguresEnablesAndRemovesUnderTheRoot) {
 
     ASSERT_EQ(tree.helper({QStringLiteral("install-config")}).status, 0);
     const QString launch = tree.path(QString::fromUtf8(kLaunchDaemonPath));
-    EXPECT_TRUE(disabledIn(launch)) << "a new job starts disabled";
+    EXPECT_FALSE(disabledIn(launch));
+    ASSERT_EQ(tree.helper({QStringLiteral("disable-daemon")}).status, 0);
 
     const auto written = tree.helper({QStringLiteral("write-config")}, launchFile(goodArguments()));
     ASSERT_EQ(written.status, 0) << written.err.toStdString();
@@ -83,7 +84,8 @@ TEST(QuellarHelper, InstallsConfiguresEnablesAndRemovesUnderTheRoot) {
     EXPECT_TRUE(QFileInfo::exists(tree.path(QString::fromUtf8(kDriverModulePath))));
 
     EXPECT_EQ(tree.toolCalls(),
-              (QStringList{QStringLiteral("systemctl daemon-reload"),
+              (QStringList{QStringLiteral("systemctl disable --now quellar-switcher.service"),
+                           QStringLiteral("systemctl daemon-reload"),
                            QStringLiteral("systemctl enable --now quellar-switcher.service"),
                            QStringLiteral("systemctl disable --now quellar-switcher.service"),
                            QStringLiteral("modprobe msr")}));
@@ -99,6 +101,7 @@ TEST(QuellarHelper, InstallsConfiguresEnablesAndRemovesUnderTheRoot) {
 TEST(QuellarHelper, AFailingSystemctlLeavesTheJobStateAndFails) {
     SystemTree tree;
     ASSERT_EQ(tree.helper({QStringLiteral("install-config")}).status, 0);
+    ASSERT_EQ(tree.helper({QStringLiteral("disable-daemon")}).status, 0);
     tree.failTool(QStringLiteral("systemctl"));
     const auto run = tree.helper({QStringLiteral("enable-daemon")});
     EXPECT_EQ(run.status, 1);

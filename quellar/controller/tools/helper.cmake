@@ -2,6 +2,7 @@
 
 add_library(quellar_controller_system STATIC
     ${CMAKE_CURRENT_LIST_DIR}/../core/helper_request.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../linux/helper_privileged.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../linux/system_files.cpp)
 target_link_libraries(quellar_controller_system PUBLIC platform quellar_common)
 suite_target_defaults(quellar_controller_system)

@@ -195,7 +195,9 @@ Expected<void> perform(const HelperRequest& request, const Environment& environm
     case HelperVerb::InstallConfig:
         if (QFileInfo::exists(files.pathOf(kLaunchDaemonPath)))
             return {};
-        return writeLaunchDaemonFile(files, {QString::fromUtf8(kInstalledDaemonPath)}, true);
+        // Like a launch daemon put in place, the job counts as enabled: the first save of the
+        // tables writes its unit and starts it.
+        return writeLaunchDaemonFile(files, {QString::fromUtf8(kInstalledDaemonPath)}, false);
     case HelperVerb::RemoveConfig: {
         if (auto removed = files.remove(kLaunchDaemonPath); !removed)
             return removed;
