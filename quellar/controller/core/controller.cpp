@@ -555,10 +555,14 @@ void Controller::testSettings() {
 void Controller::updateVID() {
     if (const auto vid = readEntry(kVoltageEntry))
         m_curVid = QString::number(*vid / 10000.0, 'f', 4);
+    else if (m_services.fallback)
+        m_curVid = QStringLiteral("unavailable");
 }
 
 void Controller::updateDiv() {
-    if (const auto status = readEntry(kStatusLowEntry)) {
+    const auto status = readEntry(kStatusLowEntry);
+    m_divRead = status.has_value();
+    if (status) {
         const std::uint32_t word = std::uint32_t(*status);
         m_extra = (word >> 14) & 1;
         m_currentdiv = std::int32_t((word >> 8) & 0x1F);
@@ -567,21 +571,33 @@ void Controller::updateDiv() {
 }
 
 void Controller::updateCurFreq() {
-    if (const auto bus = readEntry(kBusEntry)) {
+    const auto bus = readEntry(kBusEntry);
+    if (bus)
         m_busfreq = *bus;
+    if (bus && m_divRead) {
         m_curFreq =
             QString::number((m_busfreq / m_busdiv) * m_currentdiv + (m_extra ? m_busfreq / 2 : 0));
+        return;
+    }
+    if (m_services.fallback) {
+        if (const auto megahertz = m_services.fallback->megahertz())
+            m_curFreq = QString::number(*megahertz);
     }
 }
 
 void Controller::updateTemp() {
-    if (const auto celsius = readEntry(kTemperatureEntry)) {
-        const int shown = m_settings.fahrenheitScale ? toFahrenheit(*celsius) : *celsius;
-        m_curTemp = QStringLiteral("%1%2%3")
-                        .arg(shown)
-                        .arg(QChar(0x00B0))
-                        .arg(m_settings.fahrenheitScale ? QLatin1Char('F') : QLatin1Char('C'));
+    auto celsius = readEntry(kTemperatureEntry);
+    if (!celsius && m_services.fallback) {
+        if (const auto kernel = m_services.fallback->celsius())
+            celsius = *kernel;
     }
+    if (!celsius)
+        return;
+    const int shown = m_settings.fahrenheitScale ? toFahrenheit(*celsius) : *celsius;
+    m_curTemp = QStringLiteral("%1%2%3")
+                    .arg(shown)
+                    .arg(QChar(0x00B0))
+                    .arg(m_settings.fahrenheitScale ? QLatin1Char('F') : QLatin1Char('C'));
 }
 
 void Controller::readFreq() {

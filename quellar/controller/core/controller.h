@@ -40,6 +40,15 @@ public:
     virtual void testEnded() = 0;
 };
 
+/// What the kernel tells every user when the driver entries cannot be read (the daemon is not
+/// running and the registers are root's): the present frequency and temperature.
+class FallbackReadings {
+public:
+    virtual ~FallbackReadings() = default;
+    virtual std::optional<int> megahertz() = 0;
+    virtual std::optional<int> celsius() = 0;
+};
+
 /// The services the controller leans on, handed in by the program (or a test).
 struct ControllerServices {
     platform::Alerts& alerts;
@@ -51,6 +60,8 @@ struct ControllerServices {
     Pause& pause;
     /// The agreement shown before the first installation.
     QString agreement;
+    /// Used when the driver entries fail; may be null.
+    FallbackReadings* fallback = nullptr;
 };
 
 /// QuellarController's main object without its windows: the start-up sequence, the tables,
@@ -178,6 +189,7 @@ private:
     std::int32_t m_currentdiv = 0;
     std::int32_t m_busdiv = 1;
     bool m_extra = false;
+    bool m_divRead = false;
     std::int32_t m_menuUpdate = 0;
     std::uint32_t m_menuNr = 0;
     QString m_curFreq, m_curVid, m_curTemp, m_statusTitle;

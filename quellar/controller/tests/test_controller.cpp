@@ -451,3 +451,20 @@ TEST_F(ControllerTest, TheLastValueStaysTickedWhileTheIconIsHidden) {
     c.menuController(kAllAtOnce);
     EXPECT_EQ(c.settings().checkedItems[kAllAtOnce], 0) << "the all-at-once click is kept";
 }
+
+TEST_F(ControllerTest, WithoutDriverEntriesTheKernelsReadingsShowAndTheVoltageIsUnavailable) {
+    auto harness = installed();
+    struct Kernel final : FallbackReadings {
+        std::optional<int> megahertz() override { return 1596; }
+        std::optional<int> celsius() override { return 41; }
+    } kernel;
+    SimulatedDriverEntries gone(tree.root().toStdString() + "/no-processor");
+    Harness fallback(tree, config.path());
+    Controller c({fallback.alerts, fallback.defaults, gone, fallback.privileged, fallback.keychain,
+                  fallback.system, fallback.pause, QString(), &kernel},
+                 fallback.view);
+    c.readFreq();
+    EXPECT_EQ(c.curFreq(), QStringLiteral("1596"));
+    EXPECT_EQ(c.curTemp(), QStringLiteral("41\u00B0C"));
+    EXPECT_EQ(c.curVid(), QStringLiteral("unavailable"));
+}

@@ -4,6 +4,11 @@ add_library(quellar_controller_system STATIC
     ${CMAKE_CURRENT_LIST_DIR}/../core/helper_request.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../linux/helper_privileged.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../linux/system_files.cpp)
+
+# What a user reads of the processor without rights.
+add_library(quellar_controller_linux STATIC ${CMAKE_CURRENT_LIST_DIR}/../linux/user_readings.cpp)
+target_link_libraries(quellar_controller_linux PUBLIC quellar_controller_core)
+suite_target_defaults(quellar_controller_linux)
 target_link_libraries(quellar_controller_system PUBLIC platform quellar_common)
 suite_target_defaults(quellar_controller_system)
 
