@@ -256,6 +256,22 @@ bool Controller::uninstallFiles() {
     return forgotten;
 }
 
+bool Controller::restart() {
+    if (ask(kQuellarController,
+            QStringLiteral(
+                "You must restart your Mac for the changes to take effect.\n\nRestart now?"),
+            {QStringLiteral("Now"), QStringLiteral("Later")}) != platform::AlertResponse::First)
+        return false;
+    return run(HelperVerb::Reboot);
+}
+
+void Controller::unInstall() {
+    const bool stopped = ctlDaemon(false);
+    if (!uninstallFiles() && stopped)
+        tell(kQuellarController, QStringLiteral("Could not unistall QuellarSwitcher."));
+    m_view.refresh();
+}
+
 bool Controller::ctlDaemon(bool on) {
     if (!run(on ? HelperVerb::EnableDaemon : HelperVerb::DisableDaemon))
         return false;

@@ -89,6 +89,12 @@ public:
     void changeDriver(bool on);
     bool getDefValue();
     bool keySet(const QString& name, const QString& password);
+    /// Offers the restart after the removal; answers whether it was started.
+    bool restart();
+    /// The main window's Uninstall: stop the daemon, then remove everything.
+    void unInstall();
+    /// An alert with one "OK".
+    void tellUser(const QString& title, const QString& message) { tell(title, message); }
     bool keyRem(const QString& name);
 
     // Editing.
@@ -154,6 +160,7 @@ public:
     const QString& statusTitle() const { return m_statusTitle; }
     StatePair CurrentState() const { return m_currentState; }
     LoadGenerator& loadGenerator() { return m_load; }
+    Keychain& keychain() { return m_services.keychain; }
 
 private:
     platform::AlertResponse ask(const QString& title, const QString& message,
