@@ -103,11 +103,11 @@ void ControllerWindow::buildWindow() {
     auto* live = new QGroupBox(QStringLiteral("Processor"));
     auto* liveLayout = new QFormLayout(live);
     m_curFreq = new QLabel(QStringLiteral("–"));
-    m_curFreq->setAccessibleName(QStringLiteral("Present frequency"));
+    m_curFreq->setAccessibleDescription(QStringLiteral("Present frequency"));
     m_curVid = new QLabel(QStringLiteral("–"));
-    m_curVid->setAccessibleName(QStringLiteral("Present voltage"));
+    m_curVid->setAccessibleDescription(QStringLiteral("Present voltage"));
     m_curTemp = new QLabel(QStringLiteral("–"));
-    m_curTemp->setAccessibleName(QStringLiteral("Present temperature"));
+    m_curTemp->setAccessibleDescription(QStringLiteral("Present temperature"));
     liveLayout->addRow(QStringLiteral("Frequency:"), m_curFreq);
     liveLayout->addRow(QStringLiteral("Voltage:"), m_curVid);
     liveLayout->addRow(QStringLiteral("Temperature:"), m_curTemp);
@@ -132,9 +132,10 @@ void ControllerWindow::buildWindow() {
 
     auto* edit = new QGridLayout;
     m_listFreq = new QComboBox;
-    m_listFreq->setAccessibleName(QStringLiteral("Frequency"));
+    // A combo box answers its present item as its name; its description says what it is.
+    m_listFreq->setAccessibleDescription(QStringLiteral("Frequency"));
     m_listVolt = new QComboBox;
-    m_listVolt->setAccessibleName(QStringLiteral("Voltage"));
+    m_listVolt->setAccessibleDescription(QStringLiteral("Voltage"));
     m_busDivide = new QCheckBox(QStringLiteral("Half bus"));
     m_addBtn = new QPushButton(QStringLiteral("Add"));
     m_clearBtn = new QPushButton(QStringLiteral("Clear"));
@@ -154,11 +155,11 @@ void ControllerWindow::buildWindow() {
     auto* daemon = new QGroupBox(QStringLiteral("Switcher"));
     auto* daemonLayout = new QGridLayout(daemon);
     m_listSpeed = new QComboBox;
-    m_listSpeed->setAccessibleName(QStringLiteral("Speed"));
+    m_listSpeed->setAccessibleDescription(QStringLiteral("Speed"));
     for (const SpeedPreset& preset : kSpeedPresets)
         m_listSpeed->addItem(QString::fromUtf8(preset.title));
     m_listTemp = new QComboBox;
-    m_listTemp->setAccessibleName(QStringLiteral("Temperature limit"));
+    m_listTemp->setAccessibleDescription(QStringLiteral("Temperature limit"));
     m_switcherBtn = new QCheckBox(QStringLiteral("Switch settings by load"));
     m_driverQuellar = new QCheckBox(QStringLiteral("Quellar controls the processor"));
     m_saveBtn = new QPushButton(QStringLiteral("Save"));
