@@ -176,7 +176,7 @@ void ControllerWindow::buildWindow() {
     layout->addWidget(daemon);
 
     m_testOutput = new QLabel;
-    m_testOutput->setAccessibleName(QStringLiteral("Test status"));
+    m_testOutput->setAccessibleDescription(QStringLiteral("Test status"));
     m_progress = new QProgressBar;
     m_progress->setAccessibleName(QStringLiteral("Test progress"));
     m_progress->setVisible(false);
@@ -189,7 +189,7 @@ void ControllerWindow::buildWindow() {
     m_cpuSlider->setRange(0, kCpuSliderMaximum);
     m_cpuSlider->setAccessibleName(QStringLiteral("CPU load"));
     m_sl1 = new QLabel(QStringLiteral("0"));
-    m_sl1->setAccessibleName(QStringLiteral("CPU load value"));
+    m_sl1->setAccessibleDescription(QStringLiteral("CPU load value"));
     load->addWidget(m_cpuSlider);
     load->addWidget(m_sl1);
     auto* rate = new QHBoxLayout;
@@ -197,7 +197,7 @@ void ControllerWindow::buildWindow() {
     m_updateSlider->setRange(1, kUpdateSliderMaximum);
     m_updateSlider->setAccessibleName(QStringLiteral("Readings per second"));
     m_updateValue = new QLabel(QStringLiteral("1"));
-    m_updateValue->setAccessibleName(QStringLiteral("Readings per second value"));
+    m_updateValue->setAccessibleDescription(QStringLiteral("Readings per second value"));
     rate->addWidget(m_updateSlider);
     rate->addWidget(m_updateValue);
     sliders->addRow(QStringLiteral("CPU load:"), load);

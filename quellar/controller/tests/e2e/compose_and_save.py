@@ -124,6 +124,25 @@ def main():
             wait_until(lambda: window.find("push button", "Set") and True, "the Set button")
             assert not window.find("push button", "Set").is_enabled(), "Set while the switcher runs"
 
+            # A test of the settings runs on its own, with progress, until it is cancelled;
+            # a cancelled test saves nothing.
+            with open(launch, "rb") as stream:
+                before = stream.read()
+            window.find("push button", "Save").press()
+            app.find("push button", "Yes").press()
+            cancel = window.find("push button", "Cancel")
+            window.find("label", "Testing adapter setting No. 1")
+            assert window.find("progress bar", "Test progress").is_showing()
+            load = window.find("slider", "CPU load")
+            assert load.value == load.value_range[1], "full load during the test"
+            cancel.press()
+            window.find("push button", "Save")
+            wait_until(lambda: not window.find("progress bar", "Test progress").is_showing(),
+                       "the progress bar hidden")
+            assert load.value == 0, "no load after the test"
+            with open(launch, "rb") as stream:
+                assert stream.read() == before, "a cancelled test saved"
+
             window.menu_item("Quellar", "Quit").press()
             assert app.wait_exit() == 0
         finally:
