@@ -468,3 +468,15 @@ TEST_F(ControllerTest, WithoutDriverEntriesTheKernelsReadingsShowAndTheVoltageIs
     EXPECT_EQ(c.curTemp(), QStringLiteral("41\u00B0C"));
     EXPECT_EQ(c.curVid(), QStringLiteral("unavailable"));
 }
+
+TEST_F(ControllerTest, AnUnreadableSwitcherFileGivesTheFactoryTablesAndAnOffSwitcher) {
+    installed();
+    QFile launch(launchFile());
+    ASSERT_TRUE(launch.open(QIODevice::WriteOnly));
+    launch.write("<?xml version=\"1.0\"?><plist><dict><key>ProgramArguments</key><array><string>");
+    launch.close();
+    Harness next(tree, config.path());
+    next.controller.awakeFromNib();
+    EXPECT_EQ(next.controller.settings().SetA[0], (StatePair{0x06, 12}));
+    EXPECT_FALSE(next.controller.switcherChecked());
+}
