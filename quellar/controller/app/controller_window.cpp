@@ -353,12 +353,14 @@ void ControllerWindow::refresh() {
     m_listTemp->setCurrentIndex(c.temperatureItem());
     m_driverQuellar->setChecked(c.driverOn());
     m_switcherBtn->setChecked(c.switcherChecked());
-    m_switcherBtn->setEnabled(c.switcherEnabled() && !c.testRunning());
-    m_setButton->setEnabled(c.setEnabled() && !c.testRunning());
+    // The test thread may not have begun yet: the window's own record counts too.
+    const bool testing = m_test || c.testRunning();
+    m_switcherBtn->setEnabled(c.switcherEnabled() && !testing);
+    m_setButton->setEnabled(c.setEnabled() && !testing);
     for (QWidget* control :
          std::initializer_list<QWidget*>{m_addBtn, m_clearBtn, m_defBtn, m_driverQuellar,
                                          m_listFreq, m_listVolt, m_listSpeed, m_listTemp})
-        control->setEnabled(!c.testRunning());
+        control->setEnabled(!testing);
     m_refreshing = false;
     setupDisplay();
     liveValuesChanged();

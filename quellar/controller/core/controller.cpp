@@ -70,6 +70,12 @@ void Controller::statusWords(std::optional<std::int32_t>& low, std::optional<std
     high = readEntry(kStatusHighEntry);
     if (low && high)
         return;
+    // The limits do not change: the helper is asked (and the password with it) only once.
+    if (m_helperStatus) {
+        low = m_helperStatus->first;
+        high = m_helperStatus->second;
+        return;
+    }
     if (!m_services.privileged.authorize())
         return;
     const auto printed = m_services.privileged.run({HelperVerb::ReadStatus});
@@ -83,6 +89,7 @@ void Controller::statusWords(std::optional<std::int32_t>& low, std::optional<std
         return;
     low = statusLow;
     high = statusHigh;
+    m_helperStatus = std::pair(statusLow, statusHigh);
     if (busOk && m_busfreq == 0)
         m_busfreq = bus;
 }

@@ -201,6 +201,7 @@ private:
     std::uint32_t m_menuNr = 0;
     QString m_curFreq, m_curVid, m_curTemp, m_statusTitle;
 
+    std::optional<std::pair<std::int32_t, std::int32_t>> m_helperStatus;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_testRunning{false};
     LoadGenerator m_load;

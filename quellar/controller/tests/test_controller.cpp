@@ -480,3 +480,35 @@ TEST_F(ControllerTest, AnUnreadableSwitcherFileGivesTheFactoryTablesAndAnOffSwit
     EXPECT_EQ(next.controller.settings().SetA[0], (StatePair{0x06, 12}));
     EXPECT_FALSE(next.controller.switcherChecked());
 }
+
+TEST_F(ControllerTest, WithoutReadableRegistersTheHelperReadsTheLimitsOnce) {
+    installed();
+    // The user's view: no registers, no daemon.
+    struct NoStatus final : DriverEntries {
+        bool read(const char*, std::int32_t&) override { return false; }
+        bool write(const char*, std::int32_t) override { return false; }
+    } unreadable;
+    struct Counting final : Privileged {
+        explicit Counting(Privileged& inner) : inner(inner) {}
+        bool authorize() override { return inner.authorize(); }
+        void deauthenticate() override {}
+        std::optional<QByteArray> run(const HelperRequest& request,
+                                      const QByteArray& input) override {
+            reads += request.verb == HelperVerb::ReadStatus;
+            return inner.run(request, input);
+        }
+        Privileged& inner;
+        int reads = 0;
+    };
+    Harness next(tree, config.path());
+    Counting counting(next.privileged);
+    Controller c({next.alerts, next.defaults, unreadable, counting, next.keychain, next.system,
+                  next.pause, QString()},
+                 next.view);
+    c.awakeFromNib();
+    c.clickDivide(false);
+    EXPECT_EQ(counting.reads, 1);
+    EXPECT_EQ(c.lists().frequencyItems.last(), QStringLiteral("2400 MHz"))
+        << "the bus clock came along";
+    EXPECT_EQ(c.lists().Volt.size(), 29u);
+}
