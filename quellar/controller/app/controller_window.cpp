@@ -423,6 +423,8 @@ void ControllerWindow::save() {
         return;
     }
     m_test = QThread::create([this] { m_controller->testSettings(); });
+    // Owned by the window, so that it is freed even if the window goes before its end is seen.
+    m_test->setParent(this);
     connect(m_test, &QThread::finished, this, [this] {
         m_test->deleteLater();
         m_test = nullptr;
