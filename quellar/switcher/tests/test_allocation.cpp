@@ -2,6 +2,7 @@
 
 #include "quellar/common/core/simulated_driver_entries.h"
 #include "quellar/switcher/core/switcher.h"
+#include "quellar/switcher/linux/entries_publisher.h"
 #include "quellar/switcher/linux/proc_stat_load_source.h"
 #include "quellar/switcher/linux/sysfs_power_source.h"
 
@@ -69,14 +70,20 @@ TEST(SamplingLoop, APassAllocatesNothing) {
          bList[] = "10:20", t[] = "-t", limit[] = "60", i[] = "-i", rate[] = "50";
     char* argv[] = {arg0, a, aList, b, bList, t, limit, i, rate, nullptr};
     ASSERT_EQ(parseCommandLine(9, argv, state), CommandLine::Run);
-    Switcher switcher(state, driver, load, power);
+    const std::string published = (root / "entries").string();
+    EntriesPublisher publisher(driver, published.c_str());
+    PublishingDriverEntries publishing(driver, publisher);
+    Switcher switcher(state, publishing, load, power);
     switcher.start();
 
     // Passes between two power-source checks (every 150 at 50 a second): first cool with a
     // high load, stepping up, then over the temperature limit, stepping down.
     long before = allocations;
-    for (int pass = 0; pass < 60; ++pass)
+    for (int pass = 0; pass < 60; ++pass) {
         switcher.sample();
+        publisher.publishIfDue();
+    }
+    EXPECT_TRUE(publisher.publish());
     EXPECT_EQ(allocations - before, 0);
     EXPECT_EQ(state.Y, 2u);
 
