@@ -109,7 +109,8 @@ int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
 
     Display* display = platform::x11::applicationDisplay();
     platform::x11::X11FrontApplication frontApplication(display);
-    vantir::DesktopActions actions(display, frontApplication, alerts, timedAlerts, defaults, clock);
+    vantir::DesktopActions actions(model, display, frontApplication, alerts, timedAlerts, defaults,
+                                   clock);
     const platform::Resources resources(QStringLiteral("vantir"));
     vantir::PaplaySoundPlayer sounds(resources.folder() + QStringLiteral("/sounds"));
     NoSleepWake sleepWake;
