@@ -48,7 +48,7 @@ void FetchUpdater::checkForUpdates(
         feed = kDefaultFeed;
     platform::FetchRequest request;
     request.url = QUrl(feed);
-    request.deadlineMs = kDeadlineMs;
+    request.deadlineMs = m_deadlineMs;
     request.cap = 64 * 1024;
     platform::fetch(m_network, request, [this, done, feed](platform::FetchResult result) {
         platform::Expected<UpdateDescription> found =

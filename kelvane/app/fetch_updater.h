@@ -35,6 +35,7 @@ public:
     static inline const QString kDefaultFeed =
         QStringLiteral("https://kelvane.example.org/update.plist");
     static constexpr int kDeadlineMs = 15000;
+    void setDeadlineMs(int milliseconds) { m_deadlineMs = milliseconds; }
 
 private:
     platform::Clock& m_clock;
@@ -45,6 +46,7 @@ private:
     std::unique_ptr<platform::Timer> m_launchCheck;
     std::unique_ptr<platform::Timer> m_scheduledCheck;
     QString m_announced;
+    int m_deadlineMs = kDeadlineMs;
 };
 
 } // namespace kelvane
