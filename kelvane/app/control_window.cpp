@@ -2,6 +2,7 @@
 
 #include "platform/core/log.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
@@ -75,7 +76,9 @@ KelvaneControlWindow::KelvaneControlWindow(QMenu* actionMenu, bool floating)
 }
 
 void KelvaneControlWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible())
+    // The action menu takes the focus while it is open; that is no reason to pull up.
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible() &&
+        !QApplication::activePopupWidget())
         Q_EMIT windowDidResignKey();
     QWidget::changeEvent(event);
 }
