@@ -1,6 +1,7 @@
 #include "kelvane/app/control_window.h"
 
 #include "platform/core/log.h"
+#include "platform/x11/window_geometry.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -83,11 +84,13 @@ void KelvaneControlWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-KelvaneWindowDropper::KelvaneWindowDropper(KelvaneControlWindow& window, QMenu* contextMenu,
-                                           const QString& toolTip, std::function<void()> beforeDrop,
+KelvaneWindowDropper::KelvaneWindowDropper(KelvaneControlWindow& window, Display* display,
+                                           QMenu* contextMenu, const QString& toolTip,
+                                           std::function<void()> beforeDrop,
                                            std::function<void()> afterDrop)
-    : m_window(window), m_image(statusImage(false)), m_alternateImage(statusImage(true)),
-      m_beforeDrop(std::move(beforeDrop)), m_afterDrop(std::move(afterDrop)) {
+    : m_window(window), m_display(display), m_image(statusImage(false)),
+      m_alternateImage(statusImage(true)), m_beforeDrop(std::move(beforeDrop)),
+      m_afterDrop(std::move(afterDrop)) {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         platform::log(
             QStringLiteral("no system tray: the control window opens as an ordinary window"));
@@ -104,8 +107,28 @@ KelvaneWindowDropper::KelvaneWindowDropper(KelvaneControlWindow& window, QMenu* 
     m_statusItem->show();
 }
 
+QRect KelvaneWindowDropper::statusItemGeometry() const {
+    if (!m_statusItem)
+        return {};
+    // An icon docked in an XEmbed tray is placed by the tray, which Qt does not follow: the
+    // X server knows where it is.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qstrcmp(widget->metaObject()->className(), "QSystemTrayIconSys") != 0)
+            continue;
+        if (const auto placed = platform::x11::windowGeometryOnScreen(m_display, widget->winId()))
+            return *placed;
+    }
+    return m_statusItem->geometry();
+}
+
+bool KelvaneWindowDropper::hasStatusItemGeometry() const {
+    // Until the tray has docked it, the icon reads as placed at the screen's corner.
+    const QRect item = statusItemGeometry();
+    return item.isValid() && !item.isEmpty() && item.topLeft() != QPoint(0, 0);
+}
+
 QPoint KelvaneWindowDropper::statusItemOrigin() const {
-    const QRect item = m_statusItem ? m_statusItem->geometry() : QRect();
+    const QRect item = statusItemGeometry();
     if (!item.isValid() || item.isEmpty())
         return QCursor::pos();
     return {item.center().x(), item.bottom() + 1};
@@ -118,7 +141,7 @@ void KelvaneWindowDropper::mouseDown() {
         retract();
         return;
     }
-    const QRect item = m_statusItem ? m_statusItem->geometry() : QRect();
+    const QRect item = statusItemGeometry();
     QPoint point;
     if (item.isValid() && !item.isEmpty()) {
         point = {item.left() + 1, item.bottom() + 1};

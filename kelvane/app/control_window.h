@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/x11/x11_display.h"
+
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -41,10 +43,14 @@ class KelvaneWindowDropper : public QObject {
 public:
     /// `beforeDrop` runs on every click of the item, first (it fades out the first-start
     /// notice); `afterDrop` runs once the window is down.
-    KelvaneWindowDropper(KelvaneControlWindow& window, QMenu* contextMenu, const QString& toolTip,
-                         std::function<void()> beforeDrop, std::function<void()> afterDrop);
+    KelvaneWindowDropper(KelvaneControlWindow& window, Display* display, QMenu* contextMenu,
+                         const QString& toolTip, std::function<void()> beforeDrop,
+                         std::function<void()> afterDrop);
 
     bool hasStatusItem() const { return m_statusItem != nullptr; }
+    /// Whether the tray has said where the item is.
+    bool hasStatusItemGeometry() const;
+    QRect statusItemGeometry() const;
     bool isSheetDown() const { return m_sheetDown; }
     /// The middle of the item's lower edge; the pointer when the tray does not say.
     QPoint statusItemOrigin() const;
@@ -62,6 +68,7 @@ private:
     void setSheetDown(bool down);
 
     KelvaneControlWindow& m_window;
+    Display* m_display;
     QSystemTrayIcon* m_statusItem = nullptr;
     QIcon m_image;
     QIcon m_alternateImage;

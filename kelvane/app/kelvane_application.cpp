@@ -26,6 +26,7 @@
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QTimer>
 
 namespace kelvane {
 namespace {
@@ -180,7 +181,8 @@ bool KelvaneApplication::start() {
     m->mainWindow = std::make_unique<KelvaneControlWindow>(&m->actionMenu, !trayAvailable);
     m->mainWindow->setWindowTitle(m->description());
     m->windowDropper = std::make_unique<KelvaneWindowDropper>(
-        *m->mainWindow, &m->actionMenu, m->description(), [this] { m->orderAttachedWindowOut(); },
+        *m->mainWindow, display, &m->actionMenu, m->description(),
+        [this] { m->orderAttachedWindowOut(); },
         // A drop re-applies the slider's level, as moving the slider would.
         [this] { m->controller->adjustBacklight(m->mainWindow->slider()->value()); });
     connect(m->mainWindow.get(), &KelvaneControlWindow::windowDidResignKey, this, [this] {
@@ -216,10 +218,8 @@ bool KelvaneApplication::start() {
     connect(m->donationWindow.get(), &DonationWindow::hasDonated, &controller,
             &KelvaneController::hasDonated);
 
-    connect(&controller, &KelvaneController::firstStartNoticeRequested, this, [this] {
-        const QPoint origin = m->windowDropper->statusItemOrigin();
-        m->toggleAttachedWindowAtPoint(origin);
-    });
+    connect(&controller, &KelvaneController::firstStartNoticeRequested, this,
+            [this] { showNoticeWhenPlaced(0); });
     connect(&controller, &KelvaneController::quitRequested, this, &KelvaneApplication::quit);
 
     m->updater->start();
@@ -270,6 +270,16 @@ void KelvaneApplication::Parts::orderAttachedWindowOut() {
     attachedWindow->hide();
     attachedWindow.reset();
     fadeOutTimer.reset();
+}
+
+void KelvaneApplication::showNoticeWhenPlaced(int attempt) {
+    // The tray places the icon a moment after it appears; until then it has no position to
+    // point at. After two seconds the notice points at the pointer instead.
+    if (m->windowDropper->hasStatusItemGeometry() || attempt >= 20) {
+        m->toggleAttachedWindowAtPoint(m->windowDropper->statusItemOrigin());
+        return;
+    }
+    QTimer::singleShot(100, this, [this, attempt] { showNoticeWhenPlaced(attempt + 1); });
 }
 
 void KelvaneApplication::bringForward() {

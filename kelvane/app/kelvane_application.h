@@ -33,6 +33,8 @@ public:
     void quit();
 
 private:
+    void showNoticeWhenPlaced(int attempt);
+
     struct Parts;
     std::unique_ptr<Parts> m;
 };
