@@ -126,17 +126,19 @@ def with_led(home):
         guitest.key("ctrl+alt+t")
         wait_led(brightness, led_for_level(70), "toggle on")
 
-        # Held for a while, the dim key repeats every tenth of a second.
-        guitest.xdotool("keydown", "ctrl+alt+Down")
-        wait_until(lambda: read_led(brightness) <= led_for_level(40), "repeated dimming")
-        guitest.xdotool("keyup", "Down", "alt", "ctrl")
+        # Held for a while, the brighten key repeats every tenth of a second, up to full.
+        guitest.xdotool("keydown", "ctrl+alt+Up")
+        wait_until(lambda: read_led(brightness) >= led_for_level(90), "repeated brightening")
+        guitest.xdotool("keyup", "Up", "alt", "ctrl")
+        level = led_for_level(100)
+        wait_led(brightness, level, "full light after the repeats")
         steps = [n for n in guitest.notifications() if n["app_name"] == "Kelvane"]
         if len({n["id"] for n in steps}) != 1:
             raise GuiTestError(f"level bubbles stacked instead of replacing one: {steps}")
-
-        # The last bubble names the level the repeats ended on.
-        level = led_for_level(10 * steps[-1]["body"].count(FILLED))
-        wait_led(brightness, level, "the level after the repeats")
+        guitest.xdotool("keydown", "ctrl+alt+Down")
+        guitest.xdotool("keyup", "Down", "alt", "ctrl")
+        level = led_for_level(90)
+        wait_led(brightness, level, "one step down for a short press")
 
         # Left alone past the delay the light goes off; a move of the pointer brings it back.
         wait_led(brightness, 0, "idle dimming", timeout=30)
