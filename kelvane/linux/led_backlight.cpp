@@ -290,9 +290,12 @@ void LedBacklight::writeLed(int led) {
         reportWriteFailure(failure);
         return;
     }
-    if (m_truncateAfterWrite && ::ftruncate(m_writeFd, off_t(length)) != 0) {
-        // Nothing to do: the value itself went in.
-    }
+    // Only a shorter value leaves a tail behind; the lock loop's resends of the same value
+    // need no second call.
+    if (m_truncateAfterWrite && length < m_writtenLength &&
+        ::ftruncate(m_writeFd, off_t(length)) != 0)
+        platform::log(QStringLiteral("cannot shorten %1").arg(QFile::decodeName(m_brightnessPath)));
+    m_writtenLength = length;
 }
 
 QString LedBacklight::description() const {

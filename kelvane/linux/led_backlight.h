@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <memory>
 
 namespace kelvane {
@@ -82,6 +83,8 @@ private:
     int m_readFd = -1;
     int m_writeFd = -1;
     bool m_truncateAfterWrite = false;
+    /// Bytes the file held after the last write; unknown at first, so the first write shortens.
+    std::size_t m_writtenLength = SIZE_MAX;
     SessionBrightness* m_sessionBrightness = nullptr;
     bool m_writeFailureLogged = false;
     bool m_readFailureLogged = false;
