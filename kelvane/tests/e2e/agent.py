@@ -154,16 +154,37 @@ def with_led(home):
         slider.set_value(30)
         wait_led(brightness, led_for_level(30), "the slider")
 
-        # Quit from the action menu saves the level.
+        # A new toggle shortcut recorded in the preferences works at once.
+        app.find("push button", "Action").click()
+        guitest.key("Down", "Return")
+        preferences = app.window("Kelvane Preferences")
+        preferences.find(None, "Advanced").press()
+        recorder = preferences.find("push button", "Toggle shortcut")
+        recorder.press()
+        wait_until(lambda: recorder.description == "Type shortcut", "the recorder recording")
+        guitest.key("ctrl+shift+l")
+        wait_until(lambda: recorder.description == "\u2303\u21e7L", "the recorded shortcut")
+        guitest.key("Escape")
+        guitest.key("ctrl+shift+l")
+        wait_led(brightness, 0, "the recorded toggle shortcut")
+        guitest.key("ctrl+shift+l")
+        wait_led(brightness, led_for_level(30), "the recorded toggle shortcut, again")
+
+        # Quit from the action menu saves the level. The preferences took the focus, so the
+        # control window went up: the icon drops it again.
+        guitest.xdotool("mousemove", str(int(icon["X"]) + 8), str(int(icon["Y"]) + 8), "click", "1")
+        wait_until(slider.is_showing, "the control window dropped again")
         app.find("push button", "Action").click()
         # The popup menu is not in the accessibility tree: its last item is chosen by keys.
         guitest.key("Up", "Return")
         if app.wait_exit() != 0:
             raise GuiTestError("Quit did not end Kelvane with status 0")
         with open(os.path.join(os.environ["XDG_CONFIG_HOME"], "Kelvane.plist"), "rb") as stream:
-            stored = plistlib.load(stream)["storedLightLevel"]
-        if stored != 30:
-            raise GuiTestError(f"storedLightLevel is {stored}, not 30")
+            stored = plistlib.load(stream)
+        if stored["storedLightLevel"] != 30:
+            raise GuiTestError(f"storedLightLevel is {stored['storedLightLevel']}, not 30")
+        if stored["toggleHotKey"] != {"keyCode": 0x25, "modifiers": 0x1000 | 0x200}:
+            raise GuiTestError(f"toggleHotKey is stored as {stored['toggleHotKey']}")
     finally:
         if app:
             app.close()
