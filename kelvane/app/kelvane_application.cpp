@@ -6,6 +6,7 @@
 #include "kelvane/app/control_window.h"
 #include "kelvane/app/dialogs.h"
 #include "kelvane/app/fetch_updater.h"
+#include "kelvane/app/first_start_notice.h"
 #include "kelvane/app/preferences_controller.h"
 #include "kelvane/core/kelvane_controller.h"
 #include "kelvane/linux/led_backlight.h"
@@ -32,8 +33,6 @@ namespace kelvane {
 namespace {
 
 const QString kDonationSite = QStringLiteral("https://kelvane.example.org");
-constexpr double kNoticeSeconds = 15.0;
-constexpr double kNoticeFadeStep = 0.1;
 
 QString autostartFolder() {
     return platform::Defaults::configFolder() + QStringLiteral("/autostart");
@@ -92,16 +91,12 @@ struct KelvaneApplication::Parts {
     std::unique_ptr<KelvanePreferencesController> preferencesController;
     std::unique_ptr<AboutBox> aboutBox;
     std::unique_ptr<DonationWindow> donationWindow;
-    std::unique_ptr<components::KVBubbleWindow> attachedWindow;
-    std::unique_ptr<platform::Timer> detachTimer;
-    std::unique_ptr<platform::Timer> fadeOutTimer;
+    std::unique_ptr<FirstStartNotice> notice;
 
     QString description() const {
         return options.simulate ? QStringLiteral("Kelvane (simulated backlight)")
                                 : QStringLiteral("Kelvane");
     }
-    void toggleAttachedWindowAtPoint(QPoint point);
-    void orderAttachedWindowOut();
     void refreshSlider();
 };
 
@@ -177,12 +172,14 @@ bool KelvaneApplication::start() {
         return m->controller->isKeyCodeAndFlagsTaken(keyCode, flags, reason);
     });
 
+    m->notice = std::make_unique<FirstStartNotice>(
+        m->clock, [this] { m->controller->firstStartNoticeShown(); });
     const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     m->mainWindow = std::make_unique<KelvaneControlWindow>(&m->actionMenu, !trayAvailable);
     m->mainWindow->setWindowTitle(m->description());
     m->windowDropper = std::make_unique<KelvaneWindowDropper>(
         *m->mainWindow, display, &m->actionMenu, m->description(),
-        [this] { m->orderAttachedWindowOut(); },
+        [this] { m->notice->orderAttachedWindowOut(); },
         // A drop re-applies the slider's level, as moving the slider would.
         [this] { m->controller->adjustBacklight(m->mainWindow->slider()->value()); });
     connect(m->mainWindow.get(), &KelvaneControlWindow::windowDidResignKey, this, [this] {
@@ -236,47 +233,11 @@ void KelvaneApplication::Parts::refreshSlider() {
     mainWindow->slider()->setValue(controller->levelSliderValue());
 }
 
-void KelvaneApplication::Parts::toggleAttachedWindowAtPoint(QPoint point) {
-    if (attachedWindow) {
-        detachTimer.reset();
-        orderAttachedWindowOut();
-        return;
-    }
-    auto* text =
-        new QLabel(QStringLiteral("Kelvane lives here.\nClick it to set the keyboard light."));
-    text->setStyleSheet(QStringLiteral("color: white;"));
-    attachedWindow = std::make_unique<components::KVBubbleWindow>(
-        text, point, components::BubbleSide::Below, 5.0);
-    attachedWindow->setWindowOpacity(1.0);
-    attachedWindow->show();
-    controller->firstStartNoticeShown();
-    detachTimer = clock.scheduleTimer(kNoticeSeconds, platform::Repeats::No, [this] {
-        detachTimer.reset();
-        orderAttachedWindowOut();
-    });
-}
-
-void KelvaneApplication::Parts::orderAttachedWindowOut() {
-    if (!attachedWindow)
-        return;
-    const double alpha = attachedWindow->windowOpacity() - kNoticeFadeStep;
-    if (alpha > 0.001) {
-        attachedWindow->setWindowOpacity(alpha);
-        if (!fadeOutTimer)
-            fadeOutTimer = clock.scheduleTimer(KVWindowFadeOutTimer, platform::Repeats::Yes,
-                                               [this] { orderAttachedWindowOut(); });
-        return;
-    }
-    attachedWindow->hide();
-    attachedWindow.reset();
-    fadeOutTimer.reset();
-}
-
 void KelvaneApplication::showNoticeWhenPlaced(int attempt) {
     // The tray places the icon a moment after it appears; until then it has no position to
     // point at. After two seconds the notice points at the pointer instead.
     if (m->windowDropper->hasStatusItemGeometry() || attempt >= 20) {
-        m->toggleAttachedWindowAtPoint(m->windowDropper->statusItemOrigin());
+        m->notice->toggleAttachedWindowAtPoint(m->windowDropper->statusItemOrigin());
         return;
     }
     QTimer::singleShot(100, this, [this, attempt] { showNoticeWhenPlaced(attempt + 1); });

@@ -40,8 +40,8 @@ void KVPanedPrefsWindowController::addView(QWidget* view, const QString& label,
 
 void KVPanedPrefsWindowController::showWindow() {
     // The toolbar is made anew each time, so the panes can change between showings.
+    // The toolbar owns its action group and actions.
     delete m_toolbar;
-    delete m_actions;
     m_toolbarIdentifiers.clear();
     m_toolbarViews.clear();
     m_toolbarItems.clear();
