@@ -244,7 +244,15 @@ void KelvaneApplication::showNoticeWhenPlaced(int attempt) {
 }
 
 void KelvaneApplication::bringForward() {
-    if (m->windowDropper && !m->windowDropper->isSheetDown())
+    if (!m->windowDropper)
+        return;
+    if (!m->windowDropper->hasStatusItem()) {
+        m->mainWindow->show();
+        m->mainWindow->raise();
+        m->mainWindow->activateWindow();
+        return;
+    }
+    if (!m->windowDropper->isSheetDown())
         m->windowDropper->launch();
 }
 
