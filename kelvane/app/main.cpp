@@ -29,8 +29,10 @@ int main(int argc, char** argv) {
         }) == platform::SingleInstance::Outcome::AlreadyRunning)
         return 0;
     kelvane = std::make_unique<kelvane::KelvaneApplication>(options);
-    const platform::QuitRequests quitRequests([&kelvane] { kelvane->quit(); });
+    // Taken only once the agent runs: a signal during the no-backlight alert, which a quit
+    // request cannot close, ends the program at once, as there is nothing to save yet.
     if (!kelvane->start())
         return 1;
+    const platform::QuitRequests quitRequests([&kelvane] { kelvane->quit(); });
     return application.exec();
 }
