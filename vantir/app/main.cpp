@@ -15,12 +15,14 @@
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_front_application.h"
 #include "vantir/app/desktop_actions.h"
+#include "vantir/app/osd_window.h"
 #include "vantir/app/qt_file_panels.h"
 #include "vantir/app/status_item.h"
 #include "vantir/app/timed_alert_panel.h"
 #include "vantir/app/version_checker.h"
 #include "vantir/core/controller.h"
 #include "vantir/core/dump_archive.h"
+#include "vantir/core/osd_templates.h"
 #include "vantir/core/preferences.h"
 #include "vantir/core/repository.h"
 #include "vantir/core/version.h"
@@ -113,8 +115,21 @@ int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
     const platform::Resources resources(QStringLiteral("vantir"));
     vantir::PaplaySoundPlayer sounds(resources.folder() + QStringLiteral("/sounds"));
     NoSleepWake sleepWake;
-    vantir::VNTController controller({clock, preferences, notifications, repository, remote,
-                                      actions.scriptRunner(), sounds, sleepWake, frontApplication});
+    const vantir::OSDTemplates templates = vantir::OSDTemplates::standard();
+    vantir::OSDWindow osdWindow(vantir::OSDWindow::Kind::Window, templates, defaults);
+    vantir::OSDWindow fullscreenWindow(vantir::OSDWindow::Kind::Fullscreen, templates, defaults);
+    vantir::ControllerServices controllerServices{clock,      preferences, notifications,
+                                                  repository, remote,      actions.scriptRunner(),
+                                                  sounds,     sleepWake,   frontApplication};
+    controllerServices.osd = &osdWindow;
+    controllerServices.fullscreenOsd = &fullscreenWindow;
+    vantir::VNTController controller(std::move(controllerServices));
+    osdWindow.setKeyHandler([&controller](vantir::DisplayKey key, bool shift) {
+        controller.keyDown(key, shift, false);
+    });
+    fullscreenWindow.setKeyHandler([&controller](vantir::DisplayKey key, bool shift) {
+        controller.keyDown(key, shift, true);
+    });
     vantir::StatusItem statusItem(controller);
     controller.applicationDidFinishLaunching();
 
