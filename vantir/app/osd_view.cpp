@@ -232,6 +232,13 @@ VNTTransparentControl* VNTOSDView::overlay(int osdb) const {
     return nullptr;
 }
 
+QString VNTOSDView::pageText(int osdb) const {
+    for (const auto& page : m_pages)
+        if (page->osdb == osdb)
+            return page->isEmpty ? QString() : page->document.toPlainText().trimmed();
+    return {};
+}
+
 void VNTOSDView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

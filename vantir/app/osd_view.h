@@ -92,6 +92,8 @@ public:
     /// Overlays in stacking order, the background's first.
     const std::vector<VNTTransparentControl*>& overlays() const { return m_overlays; }
     VNTTransparentControl* overlay(int osdb) const;
+    /// The text the tile of `osdb` shows, as a reader would read it; empty for a clear tile.
+    QString pageText(int osdb) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
