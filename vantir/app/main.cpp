@@ -16,6 +16,7 @@
 #include "platform/x11/x11_front_application.h"
 #include "vantir/app/desktop_actions.h"
 #include "vantir/app/osd_window.h"
+#include "vantir/app/preferences_window.h"
 #include "vantir/app/qt_file_panels.h"
 #include "vantir/app/status_item.h"
 #include "vantir/app/timed_alert_panel.h"
@@ -130,7 +131,20 @@ int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
     fullscreenWindow.setKeyHandler([&controller](vantir::DisplayKey key, bool shift) {
         controller.keyDown(key, shift, true);
     });
-    vantir::StatusItem statusItem(controller);
+    vantir::PreferencesWindowHooks preferencesHooks;
+    preferencesHooks.shownTab = [&controller](bool visible, const QString& tab) {
+        controller.setCurrentPreferencesTab(tab);
+        controller.setPreferencesIsVisible(visible);
+    };
+    preferencesHooks.remoteID = [&controller] {
+        return controller.appleRemoteID();
+    };
+    vantir::PreferencesWindow preferencesWindow(preferences, alerts, preferencesHooks);
+    vantir::StatusItemWindows windows;
+    windows.showPreferences = [&preferencesWindow] {
+        preferencesWindow.showPreferencesPanel();
+    };
+    vantir::StatusItem statusItem(controller, windows);
     controller.applicationDidFinishLaunching();
 
     vantir::VersionChecker checker(timedAlerts,
