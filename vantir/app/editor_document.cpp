@@ -77,9 +77,22 @@ public:
                 return;
         m_keys.push_back({record.bindings(), key, record.storedObjectForKey(key), {}});
     }
+    void touchRecord(const VNTMutableDictionary& record) {
+        if (record.isNull())
+            return;
+        for (const RecordState& state : m_records)
+            if (state.dictionary == record.bindings())
+                return;
+        m_records.push_back({record.bindings(), *record.bindings(), {}});
+    }
     /// Records what the touched lists and keys hold now; false when nothing changed.
     bool finish() {
         bool changed = false;
+        for (RecordState& state : m_records) {
+            state.after = *state.dictionary;
+            changed = changed || !(Value(std::make_shared<Dictionary>(state.after)) ==
+                                   Value(std::make_shared<Dictionary>(state.before)));
+        }
         for (ListState& state : m_lists) {
             state.after = *state.list;
             changed = changed || state.after.size() != state.before.size() ||
@@ -94,6 +107,8 @@ public:
         return changed;
     }
     void restore(bool before) const {
+        for (const RecordState& state : m_records)
+            *state.dictionary = before ? state.before : state.after;
         for (const ListState& state : m_lists)
             *state.list = before ? state.before : state.after;
         for (const KeyState& state : m_keys) {
@@ -117,8 +132,14 @@ private:
         Value before;
         Value after;
     };
+    struct RecordState {
+        DictionaryRef dictionary;
+        Dictionary before;
+        Dictionary after;
+    };
     std::vector<ListState> m_lists;
     std::vector<KeyState> m_keys;
+    std::vector<RecordState> m_records;
 };
 
 namespace {
@@ -639,6 +660,20 @@ void EditorDocument::setValue(const VNTMutableDictionary& record, const QString&
         record.silentlySetObject(value, key);
         if (record.isKindOfClass(QStringLiteral("VNTAction"))) {
             e.touchKey(record, QStringLiteral("changeDate"));
+            if (const auto now = modelDateNow())
+                record.setStoredObject(*now, QStringLiteral("changeDate"));
+        }
+    });
+}
+
+void EditorDocument::changeRecord(const VNTMutableDictionary& record, const QString& text,
+                                  const std::function<void()>& change) {
+    if (record.isNull())
+        return;
+    edit(text, [&](Edit& e) {
+        e.touchRecord(record);
+        change();
+        if (record.isKindOfClass(QStringLiteral("VNTAction"))) {
             if (const auto now = modelDateNow())
                 record.setStoredObject(*now, QStringLiteral("changeDate"));
         }

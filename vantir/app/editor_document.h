@@ -98,6 +98,10 @@ public:
     bool moveRow(const ArrayRef& list, int from, int to);
     /// Sets a key of a record (a name, a font, an action's field) as one undoable edit.
     void setValue(const VNTMutableDictionary& record, const QString& key, const Value& value);
+    /// Runs `change` on `record` (an action panel's recording) as one undoable edit of all its
+    /// keys.
+    void changeRecord(const VNTMutableDictionary& record, const QString& text,
+                      const std::function<void()>& change);
     /// Sets the selected button's name (the display shows it) or the layer's name.
     void setButtonName(const QString& name);
 

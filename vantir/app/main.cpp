@@ -15,6 +15,7 @@
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_front_application.h"
 #include "vantir/app/desktop_actions.h"
+#include "vantir/app/editor_window.h"
 #include "vantir/app/osd_window.h"
 #include "vantir/app/preferences_window.h"
 #include "vantir/app/qt_file_panels.h"
@@ -74,7 +75,15 @@ int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
     // FIXME: bring the editor forward once this build has one.
     if (guard.claim([] {}) == platform::SingleInstance::Outcome::AlreadyRunning)
         return 0;
-    const platform::QuitRequests quitRequests([] { QCoreApplication::quit(); });
+    // Unsaved edits in the editor are asked about before the program ends.
+    std::function<bool()> mayQuit = [] {
+        return true;
+    };
+    const auto quit = [&mayQuit] {
+        if (mayQuit())
+            QCoreApplication::quit();
+    };
+    const platform::QuitRequests quitRequests(quit);
     platform::Defaults defaults(QStringLiteral("Vantir"));
     vantir::registerDefaultSettings(defaults);
     platform::NotificationCenter notifications;
@@ -140,10 +149,20 @@ int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
         return controller.appleRemoteID();
     };
     vantir::PreferencesWindow preferencesWindow(preferences, alerts, preferencesHooks);
+    vantir::EditorDocument editorDocument(repository, alerts, notifications);
+    vantir::EditorWindow editor(editorDocument, templates,
+                                [](const vantir::VNTAction& action) { action.perform(); });
+    mayQuit = [&editorDocument] {
+        return editorDocument.shouldClose();
+    };
     vantir::StatusItemWindows windows;
     windows.showPreferences = [&preferencesWindow] {
         preferencesWindow.showPreferencesPanel();
     };
+    windows.showEditor = [&editor] {
+        editor.showEditor();
+    };
+    windows.quit = quit;
     vantir::StatusItem statusItem(controller, windows);
     controller.applicationDidFinishLaunching();
 

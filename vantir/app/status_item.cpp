@@ -46,14 +46,17 @@ StatusItem::StatusItem(VNTController& controller, StatusItemWindows windows)
     QObject::connect(display, &QAction::triggered, this,
                      [this] { m_controller.toggleShowOSD(m_controller.activeLayer()); });
     for (const auto& [title, show] :
-         {std::pair{QStringLiteral("Edit Actions and Layers…"), windows.showEditor},
-          std::pair{QStringLiteral("Preferences…"), windows.showPreferences}}) {
+         {std::pair{QStringLiteral("&Edit Actions and Layers…"), windows.showEditor},
+          std::pair{QStringLiteral("&Preferences…"), windows.showPreferences}}) {
         if (show)
             QObject::connect(m_menu->addAction(title), &QAction::triggered, this, show);
     }
     m_menu->addSeparator();
     QAction* quit = m_menu->addAction(QStringLiteral("Quit Vantir"));
-    QObject::connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
+    if (windows.quit)
+        QObject::connect(quit, &QAction::triggered, this, windows.quit);
+    else
+        QObject::connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
     QObject::connect(m_menu.get(), &QMenu::aboutToShow, this, [this] { update(); });
 
     m_icon = std::make_unique<QSystemTrayIcon>(remoteIcon());

@@ -17,6 +17,8 @@ class VNTController;
 struct StatusItemWindows {
     std::function<void()> showPreferences;
     std::function<void()> showEditor;
+    /// Ends the program (by default at once).
+    std::function<void()> quit;
 };
 
 /// The program's item in the panel's tray: its menu switches the remote on and off, shows the
