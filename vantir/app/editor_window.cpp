@@ -155,10 +155,6 @@ EditorWindow::EditorWindow(EditorDocument& document, const OSDTemplates& templat
     bar->addWidget(button(QStringLiteral("Revert"), [this] { m_document.revert(); }));
     bar->addWidget(button(QStringLiteral("Undo"), [this] { m_document.undoStack().undo(); }));
     bar->addWidget(button(QStringLiteral("Redo"), [this] { m_document.undoStack().redo(); }));
-    bar->addWidget(button(QStringLiteral("Copy"), [this] { m_document.copy(); }));
-    bar->addWidget(button(QStringLiteral("Paste"), [this] { m_document.paste(); }));
-    bar->addWidget(button(QStringLiteral("Import ..."), [this] { m_document.importItem(); }));
-    bar->addWidget(button(QStringLiteral("Export ..."), [this] { m_document.exportSelection(); }));
     bar->addStretch();
     bar->addWidget(button(QStringLiteral("Expert View"), [this] { toggleExpertView(); }));
     layout->addLayout(bar);
@@ -246,6 +242,12 @@ QWidget* EditorWindow::makeLibraryColumn() {
                                        m_perform(m_document.selectedAction());
                                }),
                         3, 1);
+    commands->addWidget(button(QStringLiteral("Copy"), [this] { m_document.copy(); }), 4, 0);
+    commands->addWidget(button(QStringLiteral("Paste"), [this] { m_document.paste(); }), 4, 1);
+    commands->addWidget(button(QStringLiteral("Import ..."), [this] { m_document.importItem(); }),
+                        2, 0);
+    commands->addWidget(
+        button(QStringLiteral("Export ..."), [this] { m_document.exportSelection(); }), 3, 0);
     layout->addLayout(commands);
     layout->addWidget(makeActionPanel());
     return column;
@@ -375,7 +377,7 @@ QWidget* EditorWindow::makeLayerColumn() {
     layers->addWidget(m_removeLayer);
     layout->addLayout(layers);
     auto* holder = new QWidget;
-    holder->setMinimumSize(440, 275);
+    holder->setMinimumSize(400, 250);
     m_osd->addOSDViewTo(holder);
     layout->addWidget(holder, 2);
     m_buttonName = new QLineEdit;
@@ -402,32 +404,32 @@ QWidget* EditorWindow::makeLayerColumn() {
     commands->addWidget(
         button(QStringLiteral("Assign Action"), [this] { m_document.assignAction(); }), 0, 0);
     commands->addWidget(
-        button(QStringLiteral("Remove Button"), [this] { m_document.removeButton(); }), 1, 0);
+        button(QStringLiteral("Remove Button"), [this] { m_document.removeButton(); }), 0, 1);
     commands->addWidget(button(QStringLiteral("Add to Press Actions"),
                                [this] {
                                    m_document.addActionToTrigger(m_document.selectedAction(),
                                                                  m_document.selectedTrigger(), -1,
                                                                  false, false);
                                }),
-                        0, 1);
+                        1, 0);
     commands->addWidget(button(QStringLiteral("Add to Hold Actions"),
                                [this] {
                                    m_document.addActionToTrigger(m_document.selectedAction(),
                                                                  m_document.selectedTrigger(), -1,
                                                                  false, true);
                                }),
-                        0, 2);
+                        1, 1);
     commands->addWidget(button(QStringLiteral("Remove from Press Actions"),
                                [this] {
                                    m_document.removeActionFromTrigger(
                                        m_pressView->currentIndex().row(), false);
                                }),
-                        1, 1);
+                        2, 0);
     commands->addWidget(
         button(
             QStringLiteral("Remove from Hold Actions"),
             [this] { m_document.removeActionFromTrigger(m_holdView->currentIndex().row(), true); }),
-        1, 2);
+        2, 1);
     layout->addLayout(commands);
     return column;
 }
@@ -524,6 +526,8 @@ void EditorWindow::showEditor() {
 void EditorWindow::toggleExpertView() {
     m_expertMode = !m_expertMode;
     m_libraryColumn->setVisible(m_expertMode);
+    // The narrower window must not be held to the width the library needed.
+    layout()->activate();
     QRect frame = geometry();
     frame.setWidth(m_expertMode ? 960 : 460);
     // The window's right edge stays at least 10 points inside the screen.

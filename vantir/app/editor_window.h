@@ -35,6 +35,8 @@ public:
     void showEditor();
     void toggleExpertView();
     bool expertMode() const { return m_expertMode; }
+    /// The editor's own display.
+    VNTOSDController& osdController() { return *m_osd; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

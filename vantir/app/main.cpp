@@ -72,8 +72,11 @@ int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
     QApplication::setQuitOnLastWindowClosed(false);
     // Two copies would load, upgrade and save one archive over each other.
     platform::SingleInstance guard(QStringLiteral("Vantir"));
-    // FIXME: bring the editor forward once this build has one.
-    if (guard.claim([] {}) == platform::SingleInstance::Outcome::AlreadyRunning)
+    // A second start brings the editor forward, once it exists.
+    std::function<void()> bringForward = [] {
+    };
+    if (guard.claim([&bringForward] { bringForward(); }) ==
+        platform::SingleInstance::Outcome::AlreadyRunning)
         return 0;
     // Unsaved edits in the editor are asked about before the program ends.
     std::function<bool()> mayQuit = [] {
@@ -163,6 +166,7 @@ int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
         editor.showEditor();
     };
     windows.quit = quit;
+    bringForward = windows.showEditor;
     vantir::StatusItem statusItem(controller, windows);
     controller.applicationDidFinishLaunching();
 
