@@ -7,9 +7,27 @@ namespace vantir {
 RecordListModel::RecordListModel(std::function<ArrayRef()> source, QString dragType)
     : m_source(std::move(source)), m_dragType(std::move(dragType)) {}
 
+namespace {
+
+/// The one position at which `longer` has an element that `shorter` lacks, or -1 when the two
+/// differ by more than that.
+int singleDifference(const Array& longer, const Array& shorter) {
+    if (longer.size() != shorter.size() + 1)
+        return -1;
+    std::size_t at = 0;
+    while (at < shorter.size() && longer[at].isSameObject(shorter[at]))
+        ++at;
+    for (std::size_t rest = at; rest < shorter.size(); ++rest)
+        if (!longer[rest + 1].isSameObject(shorter[rest]))
+            return -1;
+    return int(at);
+}
+
+} // namespace
+
 void RecordListModel::refresh() {
     const ArrayRef list = m_source ? m_source() : ArrayRef();
-    const Array items = list ? *list : Array();
+    Array items = list ? *list : Array();
     const bool same = items.size() == m_items.size() &&
                       std::equal(items.begin(), items.end(), m_items.begin(),
                                  [](const Value& a, const Value& b) { return a.isSameObject(b); });
@@ -18,8 +36,21 @@ void RecordListModel::refresh() {
             Q_EMIT dataChanged(index(0), index(int(m_items.size()) - 1));
         return;
     }
+    // One row added or removed, the common edit, keeps the view's state.
+    if (const int inserted = singleDifference(items, m_items); inserted >= 0) {
+        beginInsertRows({}, inserted, inserted);
+        m_items = std::move(items);
+        endInsertRows();
+        return;
+    }
+    if (const int removed = singleDifference(m_items, items); removed >= 0) {
+        beginRemoveRows({}, removed, removed);
+        m_items = std::move(items);
+        endRemoveRows();
+        return;
+    }
     beginResetModel();
-    m_items = items;
+    m_items = std::move(items);
     endResetModel();
 }
 

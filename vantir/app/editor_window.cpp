@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -21,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -319,18 +321,43 @@ QWidget* EditorWindow::makeActionPanel() {
     }
     m_actionPanels->addWidget(keystroke);
 
-    // Mouse: the kind of event; its amounts are edited in expert lists of keys elsewhere.
+    // Mouse: the kind of event and its amounts.
     auto* mouse = new QWidget;
-    auto* mouseLayout = new QHBoxLayout(mouse);
-    m_mouseType = new QComboBox;
-    m_mouseType->setAccessibleName(QStringLiteral("Mouse Event"));
-    m_mouseType->addItems(
-        {QStringLiteral("Move"), QStringLiteral("Click"), QStringLiteral("Scroll Wheel")});
-    connect(m_mouseType, &QComboBox::activated, this, [this](int type) {
-        m_document.setValue(m_document.selectedAction(), QStringLiteral("mouseEventType"), type);
-    });
-    mouseLayout->addWidget(new QLabel(QStringLiteral("Mouse Event")));
-    mouseLayout->addWidget(m_mouseType, 1);
+    auto* mouseLayout = new QFormLayout(mouse);
+    const auto choice = [this, mouseLayout](const QString& key, const QString& title,
+                                            QStringList items, std::vector<int> values) {
+        auto* box = new QComboBox;
+        box->setAccessibleName(title);
+        box->addItems(items);
+        connect(box, &QComboBox::activated, this, [this, key, values](int index) {
+            m_document.setValue(m_document.selectedAction(), key, values.at(std::size_t(index)));
+        });
+        mouseLayout->addRow(title, box);
+        m_mouseChoices.push_back({key, box, std::move(values)});
+    };
+    choice(QStringLiteral("mouseEventType"), QStringLiteral("Mouse Event"),
+           {QStringLiteral("Move"), QStringLiteral("Click"), QStringLiteral("Scroll Wheel")},
+           {0, 1, 2});
+    choice(QStringLiteral("mouseMoveType"), QStringLiteral("Move"),
+           {QStringLiteral("By an offset"), QStringLiteral("To a point of the screen")}, {0, 1});
+    choice(QStringLiteral("mouseButtonTag"), QStringLiteral("Button"),
+           {QStringLiteral("Left"), QStringLiteral("Right"), QStringLiteral("Middle")}, {1, 2, 3});
+    for (const auto& [key, title] :
+         {std::pair{"mouseMoveX", "Horizontal"}, std::pair{"mouseMoveY", "Vertical (up)"},
+          std::pair{"mouseClickCount", "Clicks (100: hold, then release)"},
+          std::pair{"scrollWheelAmount", "Wheel notches"}}) {
+        auto* number = new QSpinBox;
+        number->setRange(-10000, 10000);
+        number->setAccessibleName(QString::fromLatin1(title));
+        const QString stored = QString::fromLatin1(key);
+        connect(number, &QSpinBox::editingFinished, this, [this, stored, number] {
+            const VNTAction action = m_document.selectedAction();
+            if (action && action.integerForKey(stored) != number->value())
+                m_document.setValue(action, stored, number->value());
+        });
+        mouseLayout->addRow(QString::fromLatin1(title), number);
+        m_mouseNumbers.emplace_back(stored, number);
+    }
     m_actionPanels->addWidget(mouse);
 
     // Script: its text, checked by the shell without running it.
@@ -385,6 +412,31 @@ QWidget* EditorWindow::makeLayerColumn() {
     connect(m_buttonName, &QLineEdit::editingFinished, this,
             [this] { m_document.setButtonName(m_buttonName->text()); });
     layout->addWidget(titled(QStringLiteral("Button Name"), m_buttonName));
+    auto* looks = new QHBoxLayout;
+    m_fontColor = new QComboBox;
+    m_fontColor->setAccessibleName(QStringLiteral("Font Color"));
+    for (const auto& [name, colour] :
+         {std::pair{"Black", "#000000"}, std::pair{"White", "#FFFFFF"}, std::pair{"Red", "#FF0000"},
+          std::pair{"Green", "#008000"}, std::pair{"Blue", "#0000FF"}})
+        m_fontColor->addItem(QString::fromLatin1(name), QString::fromLatin1(colour));
+    connect(m_fontColor, &QComboBox::activated, this, [this](int index) {
+        m_document.setValue(m_document.selectedTrigger(), QStringLiteral("fontColor"),
+                            m_fontColor->itemData(index).toString());
+    });
+    m_fontSize = new QSpinBox;
+    m_fontSize->setRange(6, 96);
+    m_fontSize->setAccessibleName(QStringLiteral("Font Size"));
+    connect(m_fontSize, &QSpinBox::editingFinished, this, [this] {
+        const VNTTrigger trigger = m_document.selectedTrigger();
+        const Value size = trigger.objectForKey(QStringLiteral("fontSize"));
+        if (trigger && (size.isNone() || size.toReal() != m_fontSize->value()))
+            m_document.setValue(trigger, QStringLiteral("fontSize"), double(m_fontSize->value()));
+    });
+    looks->addWidget(new QLabel(QStringLiteral("Font Color")));
+    looks->addWidget(m_fontColor, 1);
+    looks->addWidget(new QLabel(QStringLiteral("Font Size")));
+    looks->addWidget(m_fontSize);
+    layout->addLayout(looks);
     m_pressView = listView(QStringLiteral("Press Actions"), m_pressActions.get());
     m_holdView = listView(QStringLiteral("Hold Actions"), m_holdActions.get());
     m_pressView->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -491,6 +543,13 @@ void EditorWindow::refresh() {
     m_buttonName->setText(m_document.selectedOSDB() == 2
                               ? m_document.selectedLayer().stringForKey(kName)
                               : trigger.stringForKey(kName));
+    const bool hasLooks = trigger && m_document.selectedOSDB() != 2;
+    m_fontColor->setEnabled(hasLooks);
+    m_fontSize->setEnabled(hasLooks);
+    const int colour = m_fontColor->findData(trigger.stringForKey(QStringLiteral("fontColor")));
+    m_fontColor->setCurrentIndex(std::max(colour, 0));
+    const Value size = trigger.objectForKey(QStringLiteral("fontSize"));
+    m_fontSize->setValue(size.isNone() ? 24 : int(size.toReal()));
     refreshActionPanel();
     m_refreshing = false;
 }
@@ -507,7 +566,14 @@ void EditorWindow::refreshActionPanel() {
             box->setChecked(action.boolForKey(key));
     } else if (action.isKindOfClass(QStringLiteral("VNTAMouse"))) {
         m_actionPanels->setCurrentIndex(2);
-        m_mouseType->setCurrentIndex(int(action.integerForKey(QStringLiteral("mouseEventType"))));
+        for (const MouseChoice& choice : m_mouseChoices) {
+            const auto found = std::find(choice.values.begin(), choice.values.end(),
+                                         int(action.integerForKey(choice.key)));
+            choice.box->setCurrentIndex(
+                found == choice.values.end() ? 0 : int(found - choice.values.begin()));
+        }
+        for (const auto& [key, number] : m_mouseNumbers)
+            number->setValue(int(action.integerForKey(key)));
     } else if (action.isKindOfClass(QStringLiteral("VNTAAppleScript"))) {
         m_actionPanels->setCurrentIndex(3);
         if (m_script->toPlainText() != action.stringForKey(QStringLiteral("script")))

@@ -14,6 +14,7 @@ class QLineEdit;
 class QListView;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QStackedWidget;
 
 namespace vantir {
@@ -75,7 +76,15 @@ private:
     QLineEdit* m_keyField = nullptr;
     QLineEdit* m_textField = nullptr;
     std::vector<std::pair<QString, QCheckBox*>> m_modifiers;
-    QComboBox* m_mouseType = nullptr;
+    struct MouseChoice {
+        QString key;
+        QComboBox* box;
+        std::vector<int> values;
+    };
+    std::vector<MouseChoice> m_mouseChoices;
+    std::vector<std::pair<QString, QSpinBox*>> m_mouseNumbers;
+    QComboBox* m_fontColor = nullptr;
+    QSpinBox* m_fontSize = nullptr;
     QPlainTextEdit* m_script = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_removeLayer = nullptr;

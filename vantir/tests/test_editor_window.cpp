@@ -7,9 +7,11 @@
 #include "vantir/tests/model_fixture.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QSpinBox>
 #include <QTest>
 
 namespace vantir {
@@ -76,6 +78,29 @@ TEST_F(EditorWindowTest, ClickOnTheDisplaySelectsTheButtonAndItsActions) {
     // The background is no button.
     QTest::mouseClick(view->overlay(0), Qt::LeftButton);
     EXPECT_EQ(document->selectedOSDB(), 5);
+}
+
+TEST_F(EditorWindowTest, MousePanelAndButtonLooksWriteTheirKeys) {
+    selectKeys();
+    const VNTAction action = document->addAction(ActionKind::Mouse);
+    auto* button = named<QComboBox>("Button");
+    ASSERT_TRUE(button->isVisible());
+    button->setCurrentIndex(1);
+    Q_EMIT button->activated(1);
+    EXPECT_EQ(action.integerForKey(str("mouseButtonTag")), 2);
+    auto* clicks = named<QSpinBox>("Clicks (100: hold, then release)");
+    clicks->setValue(100);
+    Q_EMIT clicks->editingFinished();
+    EXPECT_EQ(action.integerForKey(str("mouseClickCount")), 100);
+    document->undoStack().undo();
+    EXPECT_EQ(clicks->value(), int(action.integerForKey(str("mouseClickCount"))));
+    EXPECT_NE(action.integerForKey(str("mouseClickCount")), 100);
+
+    document->setSelectedOSDB(5);
+    auto* colour = named<QComboBox>("Font Color");
+    colour->setCurrentIndex(2);
+    Q_EMIT colour->activated(2);
+    EXPECT_EQ(document->selectedTrigger().stringForKey(str("fontColor")), str("#FF0000"));
 }
 
 TEST_F(EditorWindowTest, ExpertViewShowsAndHidesTheLibrary) {
