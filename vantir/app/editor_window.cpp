@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -175,6 +176,8 @@ EditorWindow::EditorWindow(EditorDocument& document, const OSDTemplates& templat
     for (const OSDTile& tile : osdTiles())
         m_osd->registerOSDBForDraggedTypes(tile.osdb, {kItemDataType});
     m_document.setChangeHandler([this] { refresh(); });
+    auto* closeShortcut = new QShortcut(QKeySequence::Close, this);
+    connect(closeShortcut, &QShortcut::activated, this, [this] { close(); });
     resize(960, 700);
     refresh();
 }

@@ -1,11 +1,14 @@
 """Vantir's display and editor as a user reaches them: the display shows the active layer's
 buttons by name; in the editor a new keystroke action is made, named, dropped on a button of the
 editor's display and saved, and the archive file then binds that button to it; undo takes the
-drop back."""
+drop back. A script bound to a button the same way runs when that button of the display is
+clicked."""
 
 import os
 import plistlib
 import subprocess
+
+import pyatspi
 
 import guitest
 from guitest import GuiTestError, wait_until
@@ -63,6 +66,17 @@ def open_editor(icon):
     guitest.key("e")
 
 
+def type_into(field, text):
+    """Clicks into a text field, waits until it has the focus, and types `text` over its
+    contents, ending with Return."""
+    field.click()
+    wait_until(lambda: field.accessible.getState().contains(pyatspi.STATE_FOCUSED),
+               "the focus in the text field")
+    guitest.key("ctrl+a")
+    guitest.type_text(text)
+    guitest.key("Return")
+
+
 def drag(source, target):
     x, y, width, height = source.extents()
     tx, ty, twidth, theight = target.extents()
@@ -92,10 +106,7 @@ def main():
         actions = editor.find(role="list", name="Actions")
         actions.find(name="New Keystroke")
         name = editor.find(role="text", name="Action Name")
-        name.focus()
-        guitest.key("ctrl+a")
-        guitest.type_text("E2E Key")
-        guitest.key("Return")
+        type_into(name, "E2E Key")
         new_action = actions.find(name="E2E Key")
 
         # The editor's display shows the first layer; its Play button is "Space".
@@ -128,6 +139,25 @@ def main():
         editor.find(role="push button", name="Save").press()
         wait_until(lambda: layer_named(read_archive(), "Presentation")["childs"][1]["name"]
                    == "Space", "the archive saved after the undo")
+
+        # A script bound to Next in the editor; a click on Next in the display performs it.
+        marker = os.path.join(guitest.home(), "clicked")
+        editor.find(role="push button", name="Add Script").press()
+        type_into(name, "Touch")
+        editor.find(name="Script").set_text(f"touch '{marker}'")
+        editor.find(role="push button", name="Keep Script").press()
+        next_tile = [tile for tile in editor.find_all(name="Next") if tile.role != "list item"]
+        drag(actions.find(name="Touch"), next_tile[0])
+        wait_until(lambda: editor.find_all(name="Touch", role=tiles[0].role),
+                   "Next renamed after the script")
+        editor.find(role="push button", name="Save").press()
+        wait_until(lambda: action_named(read_archive(), "Touch"), "the script saved")
+        # Saved, the editor closes without asking; the display is then in reach.
+        name.click()
+        guitest.key("ctrl+w")
+        wait_until(lambda: not editor.is_showing(), "the editor closed")
+        display.find(name="Touch").click()
+        wait_until(lambda: os.path.exists(marker), "the script run by a click on the display")
 
         status = application.terminate()
         if status != 0:
