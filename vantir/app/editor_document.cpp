@@ -777,6 +777,10 @@ bool EditorDocument::importItem() {
                           : type == QStringLiteral("Group") ? childsOf(m_application)
                                                             : applications();
     if (!list) {
+        // Not kept, so not known either: a later import of it must not count it as present.
+        for (const VNTMutableDictionary& action :
+             allInstancesOfClass(item, QStringLiteral("VNTAction")))
+            VNTAction(action).unregisterWithUUID();
         m_alerts.runModal(vantirAlert(
             QStringLiteral("Select a group for an action or an application for a group, then "
                            "import again."),

@@ -290,6 +290,40 @@ TEST_F(EditorDocumentTest, MovesBetweenListsAndWithinThem) {
     EXPECT_TRUE(keys->at(0).isSameObject(space.value()));
 }
 
+TEST_F(EditorDocumentTest, ExportedGroupImportsIntoTheSelectedApplicationAndUndoes) {
+    selectAction("Desktop", "Keys", "Space");
+    document->setSelectedAction({});
+    const QString file = folder() + str("/Keys.vnta");
+    panels.answers = {file};
+    ASSERT_TRUE(document->exportSelection());
+    alerts.answers = {AlertResponse::Second};
+    ASSERT_TRUE(document->removeGroup());
+    const ArrayRef groups = EditorDocument::childsOf(document->selectedApplication());
+    ASSERT_EQ(groups->size(), 1u);
+
+    panels.answers = {file};
+    ASSERT_TRUE(document->importItem());
+    ASSERT_EQ(groups->size(), 2u);
+    const VNTMutableDictionary imported = VNTMutableDictionary::of(groups->back());
+    EXPECT_EQ(imported.stringForKey(str("name")), str("Keys"));
+    const QString space = VNTMutableDictionary::of(EditorDocument::childsOf(imported)->at(0))
+                              .stringForKey(str("uuid"));
+    EXPECT_FALSE(VNTAction::actionWithUUID(space).isNull());
+    document->undoStack().undo();
+    EXPECT_EQ(groups->size(), 1u);
+    EXPECT_TRUE(VNTAction::actionWithUUID(space).isNull());
+    // Nothing to import into: a group needs a selected application. It is not kept, so it
+    // imports once one is selected.
+    const VNTMutableDictionary desktop = document->selectedApplication();
+    document->setSelectedApplication({});
+    panels.answers = {file};
+    EXPECT_FALSE(document->importItem());
+    EXPECT_TRUE(VNTAction::actionWithUUID(space).isNull());
+    document->setSelectedApplication(desktop);
+    panels.answers = {file};
+    EXPECT_TRUE(document->importItem());
+}
+
 TEST_F(EditorDocumentTest, DerivedValues) {
     EXPECT_EQ(
         document->layerMenuItems(),
