@@ -198,6 +198,31 @@ TEST_F(OSDDisplayTest, DropsOfActionsArriveAndForeignDataIsRefused) {
     EXPECT_EQ(dropped, (std::vector<std::pair<QString, int>>{{str("UUID-1"), 3}}));
 }
 
+class ExposedTileDocument : public TileDocument {
+public:
+    using TileDocument::loadResource;
+};
+
+TEST_F(OSDDisplayTest, PagesLoadOnlyBoundedLocalFiles) {
+    QImage huge(5000, 100, QImage::Format_RGB32);
+    huge.fill(Qt::green);
+    ASSERT_TRUE(huge.save(root + str("/Default/huge.png")));
+    write(root + str("/Default/look.css"), "td { color: red; }");
+    ExposedTileDocument page;
+    page.setBaseUrl(QUrl::fromLocalFile(root + str("/Default/button-200x100.html")));
+    const QImage image =
+        page.loadResource(QTextDocument::ImageResource, QUrl(str("huge.png"))).value<QImage>();
+    EXPECT_EQ(image.width(), TileDocument::kMaxImageSide);
+    EXPECT_LE(image.height(), 41);
+    EXPECT_EQ(page.loadResource(QTextDocument::StyleSheetResource, QUrl(str("look.css"))),
+              QVariant(str("td { color: red; }")));
+    EXPECT_FALSE(
+        page.loadResource(QTextDocument::ImageResource, QUrl(str("http://example.org/remote.png")))
+            .isValid());
+    EXPECT_FALSE(
+        page.loadResource(QTextDocument::ImageResource, QUrl(str("missing.png"))).isValid());
+}
+
 TEST_F(OSDDisplayTest, ProgramsTemplatesShowEveryButton) {
     VNTOSDController osd(OSDTemplates({str(VANTIR_RESOURCES "/HTMLTemplates")}));
     osd.osdView()->resize(1280, 800);
