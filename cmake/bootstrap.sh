@@ -8,7 +8,7 @@ SUITE_BUILD="$SUITE_ROOT/build"
 SUITE_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins qt6-charts-dev
-    libplist-dev libplist++-dev
+    libplist-dev libplist++-dev libsecret-1-dev
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
     libx11-dev libxtst-dev libxss-dev libxi-dev libxkbcommon-dev libxkbcommon-x11-dev
     libevdev-dev libsecret-1-dev

@@ -34,27 +34,29 @@ QRect screenFrameAt(QPoint point) {
     return {};
 }
 
-DesktopActions::DesktopActions(Display* display, platform::FrontApplication& front,
-                               platform::Alerts& alerts, TimedAlerts& timedAlerts,
-                               const platform::Defaults& defaults, platform::Clock& clock)
-    : m_poster(display), m_layout(display), m_workspace(display, platform::desktopEntryFolders()),
+DesktopActions::DesktopActions(ModelContext& model, Display* display,
+                               platform::FrontApplication& front, platform::Alerts& alerts,
+                               TimedAlerts& timedAlerts, const platform::Defaults& defaults,
+                               platform::Clock& clock)
+    : m_model(model), m_poster(display), m_layout(display),
+      m_workspace(display, platform::desktopEntryFolders()),
       m_keystroke(
           KeystrokeServices{m_poster, m_layout, m_workspace, front, alerts, eventLoopPause(clock)}),
       m_mouse(MouseServices{m_poster, screenFrameAt, front, alerts, defaults}),
       m_script(timedAlerts, defaults, scriptExecutorOffMainThread()),
       m_scriptRunner(platform::Resources(QStringLiteral("vantir")), defaults,
                      scriptExecutorOffMainThread()) {
-    VNTAction::setPerformer(
-        kKeystroke, [this](const VNTAction& action) { return m_keystroke.perform(action); });
-    VNTAction::setPerformer(kMouse,
-                            [this](const VNTAction& action) { return m_mouse.perform(action); });
-    VNTAction::setPerformer(kScript,
-                            [this](const VNTAction& action) { return m_script.perform(action); });
+    m_model.setPerformer(kKeystroke,
+                         [this](const VNTAction& action) { return m_keystroke.perform(action); });
+    m_model.setPerformer(kMouse,
+                         [this](const VNTAction& action) { return m_mouse.perform(action); });
+    m_model.setPerformer(kScript,
+                         [this](const VNTAction& action) { return m_script.perform(action); });
 }
 
 DesktopActions::~DesktopActions() {
     for (const QString& kind : {kKeystroke, kMouse, kScript})
-        VNTAction::setPerformer(kind, {});
+        m_model.setPerformer(kind, {});
 }
 
 } // namespace vantir

@@ -4,6 +4,7 @@
 #include "platform/x11/x11_workspace.h"
 #include "platform/x11/xkb_keyboard_layout.h"
 #include "vantir/core/keystroke_action.h"
+#include "vantir/core/model_context.h"
 #include "vantir/core/mouse_action.h"
 #include "vantir/core/script_action.h"
 
@@ -15,14 +16,14 @@ namespace vantir {
 
 /// The action kinds performed on the real desktop: keys and the mouse through the X server,
 /// scripts through the shell. Made once by main(); while it lives, actions of the three kinds
-/// perform through it.
+/// perform through it in the model context it was given.
 class DesktopActions {
 public:
     /// `display` may be null (no X server): keystroke and mouse actions then fail, said once in
     /// the log; scripts still run.
-    DesktopActions(Display* display, platform::FrontApplication& front, platform::Alerts& alerts,
-                   TimedAlerts& timedAlerts, const platform::Defaults& defaults,
-                   platform::Clock& clock);
+    DesktopActions(ModelContext& model, Display* display, platform::FrontApplication& front,
+                   platform::Alerts& alerts, TimedAlerts& timedAlerts,
+                   const platform::Defaults& defaults, platform::Clock& clock);
     ~DesktopActions();
     DesktopActions(const DesktopActions&) = delete;
     DesktopActions& operator=(const DesktopActions&) = delete;
@@ -31,6 +32,7 @@ public:
     VantirASHandler& scriptRunner() { return m_scriptRunner; }
 
 private:
+    ModelContext& m_model;
     platform::x11::X11EventPoster m_poster;
     platform::x11::XkbKeyboardLayout m_layout;
     platform::x11::X11Workspace m_workspace;

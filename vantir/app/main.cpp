@@ -7,8 +7,8 @@
 #include "platform/core/log.h"
 #include "platform/core/notification_center.h"
 #include "platform/core/resources.h"
-#include "platform/core/sleep_wake.h"
 #include "platform/linux/dbus_distributed_notification_center.h"
+#include "platform/linux/logind_sleep_wake.h"
 #include "platform/linux/quit_requests.h"
 #include "platform/linux/single_instance.h"
 #include "platform/qt/message_box_alerts.h"
@@ -58,13 +58,6 @@ int dump(int argc, char** argv, const QString& path) {
     std::fwrite(xml->constData(), 1, std::size_t(xml->size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
-
-// FIXME: the machine's sleep and wake (logind) comes with its own change; until then the
-// receiver is not closed around sleep.
-class NoSleepWake final : public platform::SleepWake {
-public:
-    void setHandlers(std::function<void()>, std::function<void()>) override {}
-};
 
 int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
     QApplication application(argc, argv);
@@ -124,10 +117,11 @@ int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
 
     Display* display = platform::x11::applicationDisplay();
     platform::x11::X11FrontApplication frontApplication(display);
-    vantir::DesktopActions actions(display, frontApplication, alerts, timedAlerts, defaults, clock);
+    vantir::DesktopActions actions(model, display, frontApplication, alerts, timedAlerts, defaults,
+                                   clock);
     const platform::Resources resources(QStringLiteral("vantir"));
     vantir::PaplaySoundPlayer sounds(resources.folder() + QStringLiteral("/sounds"));
-    NoSleepWake sleepWake;
+    platform::LogindSleepWake sleepWake;
     const vantir::OSDTemplates templates = vantir::OSDTemplates::standard();
     vantir::OSDWindow osdWindow(vantir::OSDWindow::Kind::Window, templates, defaults);
     vantir::OSDWindow fullscreenWindow(vantir::OSDWindow::Kind::Fullscreen, templates, defaults);

@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
             QCoreApplication::exit(1);
     };
     // The decision is due one click window after the key-up was read.
-    VNTAction::setPerformer(str("VNTAKeystroke"), [&](const VNTAction&) {
+    model.setPerformer(str("VNTAKeystroke"), [&](const VNTAction&) {
         latencies.push_back(double(steady.nsecsElapsed()) / 1e6 - (keyUpRead + window * 1e3));
         if (int(latencies.size()) == events)
             QCoreApplication::quit();

@@ -81,11 +81,6 @@ QHash<QString, KindInfo>& kindInfos() {
     return infos;
 }
 
-QHash<QString, VNTAction::Performer>& performers() {
-    static QHash<QString, VNTAction::Performer> table;
-    return table;
-}
-
 const KindInfo* kindInfoOf(const VNTMutableDictionary& record) {
     for (const RecordClass* cls = record.recordClass(); cls; cls = cls->base) {
         auto it = kindInfos().constFind(cls->name);
@@ -345,10 +340,6 @@ QString VNTAction::generatedUUID() {
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
-void VNTAction::setPerformer(const QString& className, Performer performer) {
-    performers().insert(className, std::move(performer));
-}
-
 void VNTAction::setKindInfo(const QString& className, const QString& initialName,
                             const QString& iconFileName) {
     kindInfos().insert(className, KindInfo{initialName, iconFileName});
@@ -393,10 +384,12 @@ QString VNTAction::iconFileName() const {
 }
 
 bool VNTAction::perform() const {
+    const ModelContext* context = ModelContext::current();
+    if (!context)
+        return false;
     for (const RecordClass* cls = recordClass(); cls; cls = cls->base) {
-        auto it = performers().constFind(cls->name);
-        if (it != performers().constEnd() && *it)
-            return (*it)(*this);
+        if (const ActionPerformer* performer = context->performerFor(cls->name))
+            return (*performer)(*this);
     }
     return false;
 }

@@ -35,9 +35,6 @@ public:
     VNTAction() = default;
     explicit VNTAction(const VNTMutableDictionary& record) : VNTMutableDictionary(record) {}
 
-    /// What performing an action of a kind does; answers whether it succeeded.
-    using Performer = std::function<bool(const VNTAction& action)>;
-
     /// The registered action with `uuid`, or a null record.
     static VNTAction actionWithUUID(const QString& uuid);
     /// The process-wide registry, UUID to action.
@@ -49,8 +46,6 @@ public:
     static bool ignoresUUID();
     /// A new UUID in its upper-case string form.
     static QString generatedUUID();
-    /// Sets how actions of `className` (and its subclasses without their own) perform.
-    static void setPerformer(const QString& className, Performer performer);
     /// The initial name and the icon file of a kind.
     static void setKindInfo(const QString& className, const QString& initialName,
                             const QString& iconFileName);
@@ -66,7 +61,8 @@ public:
     void updateDates() const;
     QString initialName() const;
     QString iconFileName() const;
-    /// Performs the action through its kind's performer; the base does nothing and answers NO.
+    /// Performs the action through its kind's performer in the living model context; without
+    /// one (or for the base kind) nothing happens and the answer is NO.
     bool perform() const;
 
     void addUser(const VNTTriggerAction& user) const;

@@ -29,6 +29,18 @@ ModelContext* ModelContext::current() {
     return living;
 }
 
+void ModelContext::setPerformer(const QString& className, ActionPerformer performer) {
+    if (performer)
+        m_performers.insert(className, std::move(performer));
+    else
+        m_performers.remove(className);
+}
+
+const ActionPerformer* ModelContext::performerFor(const QString& className) const {
+    auto it = m_performers.constFind(className);
+    return it == m_performers.constEnd() ? nullptr : &*it;
+}
+
 void postModelNotification(const QString& name, const void* object,
                            const platform::Value& userInfo) {
     if (living)

@@ -3,7 +3,10 @@
 #include "platform/core/value.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace platform {
@@ -14,15 +17,19 @@ class NotificationCenter;
 namespace vantir {
 
 class Preferences;
+class VNTAction;
 class VNTRepository;
 
+/// What performing an action of a kind does; answers whether it succeeded.
+using ActionPerformer = std::function<bool(const VNTAction& action)>;
+
 /// What the archive model's records lean on: the clock that dates new and pasted actions, the
-/// notification centre their changes are posted to, and the preferences that give a new action
-/// its author. Records are views of shared dictionaries and cannot take services of their own,
-/// so they reach the one context that lives: main() makes it for the program's whole run, a
-/// test for one test. There is no setter: the context is current from its construction to its
-/// destruction, and at most one lives at a time. Without one (a tool that only reads an
-/// archive) records date nothing and post nothing.
+/// notification centre their changes are posted to, the preferences that give a new action its
+/// author, and the performers that carry out each kind of action. Records are views of shared
+/// dictionaries and cannot take services of their own, so they reach the one context that lives:
+/// main() makes it for the program's whole run, a test for one test. There is no setter: the
+/// context is current from its construction to its destruction, and at most one lives at a time.
+/// Without one (a tool that only reads an archive) records date nothing and post nothing.
 class ModelContext {
 public:
     /// `preferences` may be null: new actions then take no author.
@@ -41,6 +48,12 @@ public:
     /// The repository made on this context (the program's), or null.
     VNTRepository* repository() const { return m_repository; }
 
+    /// Sets how actions of `className` (and its subclasses without their own) perform; an empty
+    /// performer removes it.
+    void setPerformer(const QString& className, ActionPerformer performer);
+    /// The performer set for exactly `className`, or null.
+    const ActionPerformer* performerFor(const QString& className) const;
+
 private:
     friend class VNTRepository;
 
@@ -48,6 +61,7 @@ private:
     platform::NotificationCenter& m_notifications;
     Preferences* m_preferences;
     VNTRepository* m_repository = nullptr;
+    QHash<QString, ActionPerformer> m_performers;
 };
 
 /// Posts on the living context's notification centre; nothing without a context.

@@ -104,7 +104,7 @@ protected:
         repository = makeRepository();
         repository->load();
         for (const char* kind : {"VNTAKeystroke", "VNTAMouse", "VNTAAppleScript"}) {
-            VNTAction::setPerformer(str(kind), [this](const VNTAction& action) {
+            model->setPerformer(str(kind), [this](const VNTAction& action) {
                 performed.append(action.uuid());
                 if (onPerform)
                     onPerform();
@@ -126,10 +126,6 @@ protected:
             [this](const QString& name) {
                 launched.append(name);
             }});
-    }
-    ~ControllerTest() override {
-        for (const char* kind : {"VNTAKeystroke", "VNTAMouse", "VNTAAppleScript"})
-            VNTAction::setPerformer(str(kind), {});
     }
 
     void activate() {

@@ -5,6 +5,7 @@
 #include "platform/core/defaults.h"
 #include "platform/core/event_loop_clock.h"
 #include "platform/core/log.h"
+#include "platform/core/notification_center.h"
 #include "platform/core/process.h"
 #include "platform/core/virtual_key_codes.h"
 #include "platform/testing/fake_desktop.h"
@@ -42,8 +43,8 @@ protected:
         ASSERT_TRUE(recorder.isRecording());
         const auto layout = platform::runProgram(str("setxkbmap"), {str("us")});
         ASSERT_TRUE(layout && layout->exitStatus == 0);
-        actions = std::make_unique<DesktopActions>(connection.get(), desktop, alerts, timedAlerts,
-                                                   defaults, clock);
+        actions = std::make_unique<DesktopActions>(model, connection.get(), desktop, alerts,
+                                                   timedAlerts, defaults, clock);
         recorder.takeEvents(connection.get());
     }
 
@@ -63,6 +64,8 @@ protected:
     QTemporaryDir folder;
     platform::Defaults defaults{str("Vantir"), folder.path()};
     platform::EventLoopClock clock;
+    platform::NotificationCenter notifications;
+    ModelContext model{clock, notifications, nullptr};
     std::unique_ptr<DesktopActions> actions;
 };
 
@@ -133,8 +136,10 @@ TEST(DesktopActionsWithoutDisplay, KeysAndMouseFailAfterOneLogLine) {
     QTemporaryDir folder;
     platform::Defaults defaults(str("Vantir"), folder.path());
     platform::EventLoopClock clock;
+    platform::NotificationCenter notifications;
+    ModelContext model(clock, notifications, nullptr);
     {
-        DesktopActions actions(nullptr, desktop, alerts, timedAlerts, defaults, clock);
+        DesktopActions actions(model, nullptr, desktop, alerts, timedAlerts, defaults, clock);
         const VNTAction keystroke(VNTMutableDictionary::newInstance(str("VNTAKeystroke")));
         keystroke.setStoredObject(str("typed"), str("keyStrokes"));
         EXPECT_FALSE(keystroke.perform());

@@ -221,7 +221,7 @@ TEST_F(RepositoryTest, PerformingAButtonRunsItsActionsInOrder) {
     repository->load();
     QStringList performed;
     for (const char* kind : {"VNTAKeystroke", "VNTAMouse", "VNTAAppleScript"}) {
-        VNTAction::setPerformer(str(kind), [&performed](const VNTAction& action) {
+        model->setPerformer(str(kind), [&performed](const VNTAction& action) {
             performed.append(action.uuid());
             return true;
         });
@@ -245,13 +245,11 @@ TEST_F(RepositoryTest, PerformingAButtonRunsItsActionsInOrder) {
     const VNTAction replacement(VNTMutableDictionary::newInstance(str("VNTAAppleScript")));
     replacement.setStoredObject(str("K"), str("uuid"));
     replacement.registerWithUUID();
-    VNTAction::setPerformer(str("VNTAAppleScript"), [&performed](const VNTAction& action) {
+    model->setPerformer(str("VNTAAppleScript"), [&performed](const VNTAction& action) {
         performed.append(str("script ") + action.uuid());
         return true;
     });
     EXPECT_EQ(press(5, false).second, str("script K"));
-    for (const char* kind : {"VNTAKeystroke", "VNTAMouse", "VNTAAppleScript"})
-        VNTAction::setPerformer(str(kind), {});
 }
 
 TEST_F(RepositoryTest, LayerAnswersOnlyItsOwnRemoteID) {
@@ -333,4 +331,27 @@ TEST_F(RepositoryTest, FilesLiveInTheXDGDataFolderAndTheUsersDesktop) {
         qunsetenv("XDG_DATA_HOME");
     else
         qputenv("XDG_DATA_HOME", savedData);
+}
+
+TEST(ActionPerformers, LiveAndDieWithTheirModelContext) {
+    platform::doubles::ManualClock clock;
+    platform::NotificationCenter notifications;
+    const auto performOnce = [] {
+        const VNTAction action(VNTMutableDictionary::newInstance(str("VNTAMouse")));
+        return action.perform();
+    };
+    EXPECT_FALSE(performOnce()) << "no context, no performer";
+    {
+        ModelContext model(clock, notifications, nullptr);
+        int performed = 0;
+        model.setPerformer(str("VNTAMouse"),
+                           [&performed](const VNTAction&) { return ++performed == 1; });
+        EXPECT_TRUE(performOnce());
+        EXPECT_FALSE(performOnce()) << "the performer's answer is the action's";
+        model.setPerformer(str("VNTAMouse"), {});
+        EXPECT_FALSE(performOnce());
+        EXPECT_EQ(performed, 2);
+    }
+    ModelContext next(clock, notifications, nullptr);
+    EXPECT_FALSE(performOnce()) << "a later context starts without the earlier one's performers";
 }

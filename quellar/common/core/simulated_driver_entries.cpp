@@ -116,6 +116,13 @@ bool SimulatedDriverEntries::create(const std::string& folder, std::string& prob
             return false;
         }
     }
+    // The factory states, fastest first, as packed settings: what the firmware would list.
+    const std::string states = folder + "/PerformanceStateArray";
+    constexpr char kStates[] = "3112\n2592\n2072\n1548\n";
+    if (!replaceFile(states.c_str(), kStates, sizeof kStates - 1)) {
+        problem = states + ": " + std::strerror(errno);
+        return false;
+    }
     return true;
 }
 

@@ -25,6 +25,8 @@ public:
 
     /// Fills `folder` (created if needed) with a processor of the Core 2 Duo class: bus 200 MHz,
     /// ratios 6 to 12, voltage codes 12 to 40, running at its highest setting, at 50 degrees.
+    /// "PerformanceStateArray" lists its factory states, fastest first, one packed setting a
+    /// line: 12/40, 10/32, 8/24 and 6/12.
     static bool create(const std::string& folder, std::string& problem);
 
 private:

@@ -167,6 +167,8 @@ TEST(SimulatedDriverEntries, ANewProcessorIsACore2DuoAtItsHighestSetting) {
     EXPECT_EQ((value >> 8) & 0x1F, 12) << "highest ratio";
     EXPECT_EQ((value >> 16) & 0x3F, 12) << "lowest voltage code";
     EXPECT_EQ(contentsOf(fs::path(folder) / kTemperatureEntry), "50\n");
+    EXPECT_EQ(contentsOf(fs::path(folder) / "PerformanceStateArray"), "3112\n2592\n2072\n1548\n")
+        << "factory states 12/40, 10/32, 8/24, 6/12";
 }
 
 TEST(SimulatedDriverEntries, TheProcessorFollowsItsControlEntry) {

@@ -10,7 +10,7 @@ int main(int argc, char* argv[]) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::puts("usage: quellar-sim init DIR\n\n"
                   "Creates in DIR a simulated processor (bus 200 MHz, ratios 6 to 12, voltage\n"
-                  "codes 12 to 40, 50 degrees) for QUELLAR_DRIVER=sim:DIR.");
+                  "codes 12 to 40, 50 degrees, four factory states) for QUELLAR_DRIVER=sim:DIR.");
         return 0;
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {

@@ -3,10 +3,12 @@
 
 #include "quellar/switcher/core/command_line.h"
 #include "quellar/switcher/core/switcher.h"
+#include "quellar/switcher/linux/entries_publisher.h"
 #include "quellar/switcher/linux/kernel_cpufreq.h"
 #include "quellar/switcher/linux/proc_stat_load_source.h"
 #include "quellar/switcher/linux/sysfs_power_source.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -67,11 +69,20 @@ int main(int argc, char* argv[]) {
 
     ProcStatLoadSource load;
     SysfsPowerSource power;
+    // The controller runs as the user and may not read the registers: it reads them here.
+    static char published[PATH_MAX];
+    EntriesPublisher::defaultPath(published);
+    EntriesPublisher publisher(*driver, published);
+    PublishingDriverEntries publishing(*driver, publisher);
+    // Outside its service (no /run/quellar) the daemon has no reader to publish for.
+    if (!publisher.publish() && errno != ENOENT)
+        log.line("cannot publish the present values; the controller shows fewer of them");
     // Once the driver has said why it cannot work, each refused write would only repeat that.
-    Switcher switcher(state, *driver, load, power, problem.empty() ? &log : nullptr);
+    Switcher switcher(state, publishing, load, power, problem.empty() ? &log : nullptr);
     switcher.start();
     for (;;) {
         switcher.sample();
+        publisher.publishIfDue();
         ::usleep(useconds_t(switcher.delay()));
     }
 }

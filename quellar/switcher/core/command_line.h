@@ -1,12 +1,14 @@
 #pragma once
 
+#include "quellar/common/core/argument_lists.h"
+
 #include <cstdint>
 
 namespace quellar {
 
 /// The daemon's whole configuration and state, under its historical names.
 struct SwitcherState {
-    static constexpr std::uint32_t kTableSize = 30;
+    static constexpr std::uint32_t kTableSize = quellar::kTableSize;
 
     std::uint32_t ValA[kTableSize] = {};    ///< adapter table, packed settings, lowest first
     std::uint32_t ValB[kTableSize] = {};    ///< battery table
@@ -41,12 +43,5 @@ inline constexpr const char kVersion[] = "QuellarSwitcher version 1.0\n";
 /// resolves the adapter side's defaults. Options are read up to the first argument that is not
 /// one; -v and a bad option end parsing at once. Allocates nothing.
 CommandLine parseCommandLine(int argc, char* const argv[], SwitcherState& state);
-
-/// Appends the numbers of a colon-separated list to a table, up to its 30 entries.
-void appendList(const char* list, std::uint32_t* table, std::uint32_t& count);
-/// Reads "lower:upper" into two load limits.
-void getLimits(const char* argument, std::uint32_t& lower, std::uint32_t& upper);
-/// Sets a temperature limit once; a repeated option is ignored.
-void getTLimit(const char* argument, std::uint32_t& limit);
 
 } // namespace quellar

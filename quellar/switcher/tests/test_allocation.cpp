@@ -1,57 +1,22 @@
 // Counts every allocation of the process, to show that a pass of the sampling loop makes none.
 
+#include "platform/testing/allocation_count.h"
 #include "quellar/common/core/simulated_driver_entries.h"
 #include "quellar/switcher/core/switcher.h"
+#include "quellar/switcher/linux/entries_publisher.h"
 #include "quellar/switcher/linux/proc_stat_load_source.h"
 #include "quellar/switcher/linux/sysfs_power_source.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 
-// AddressSanitizer owns malloc itself: memory taken from libc behind its back would be freed
-// through it. A sanitized build therefore counts nothing and the test says it is skipped.
-#if defined(__SANITIZE_ADDRESS__)
-#define ALLOCATIONS_COUNTED 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ALLOCATIONS_COUNTED 0
-#endif
-#endif
-#ifndef ALLOCATIONS_COUNTED
-#define ALLOCATIONS_COUNTED 1
-#endif
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-#if ALLOCATIONS_COUNTED
-extern "C" void* __libc_malloc(std::size_t);
-extern "C" void* __libc_calloc(std::size_t, std::size_t);
-extern "C" void* __libc_realloc(void*, std::size_t);
-
-extern "C" void* malloc(std::size_t size) {
-    ++allocations;
-    return __libc_malloc(size);
-}
-extern "C" void* calloc(std::size_t count, std::size_t size) {
-    ++allocations;
-    return __libc_calloc(count, size);
-}
-extern "C" void* realloc(void* pointer, std::size_t size) {
-    ++allocations;
-    return __libc_realloc(pointer, size);
-}
-#endif
-
 using namespace quellar;
 namespace fs = std::filesystem;
 
 TEST(SamplingLoop, APassAllocatesNothing) {
-    if (!ALLOCATIONS_COUNTED)
+    if (!platform::doubles::allocationsCounted())
         GTEST_SKIP() << "AddressSanitizer replaces malloc, so allocations cannot be counted here";
     char pattern[] = "/tmp/quellar-alloc-XXXXXX";
     const fs::path root = ::mkdtemp(pattern);
@@ -69,22 +34,28 @@ TEST(SamplingLoop, APassAllocatesNothing) {
          bList[] = "10:20", t[] = "-t", limit[] = "60", i[] = "-i", rate[] = "50";
     char* argv[] = {arg0, a, aList, b, bList, t, limit, i, rate, nullptr};
     ASSERT_EQ(parseCommandLine(9, argv, state), CommandLine::Run);
-    Switcher switcher(state, driver, load, power);
+    const std::string published = (root / "entries").string();
+    EntriesPublisher publisher(driver, published.c_str());
+    PublishingDriverEntries publishing(driver, publisher);
+    Switcher switcher(state, publishing, load, power);
     switcher.start();
 
     // Passes between two power-source checks (every 150 at 50 a second): first cool with a
     // high load, stepping up, then over the temperature limit, stepping down.
-    long before = allocations;
-    for (int pass = 0; pass < 60; ++pass)
+    long before = platform::doubles::allocationCount();
+    for (int pass = 0; pass < 60; ++pass) {
         switcher.sample();
-    EXPECT_EQ(allocations - before, 0);
+        publisher.publishIfDue();
+    }
+    EXPECT_TRUE(publisher.publish());
+    EXPECT_EQ(platform::doubles::allocationCount() - before, 0);
     EXPECT_EQ(state.Y, 2u);
 
     std::ofstream(root / "cpu" / kTemperatureEntry) << "75\n";
-    before = allocations;
+    before = platform::doubles::allocationCount();
     for (int pass = 0; pass < 60; ++pass)
         switcher.sample();
-    EXPECT_EQ(allocations - before, 0);
+    EXPECT_EQ(platform::doubles::allocationCount() - before, 0);
     EXPECT_TRUE(switcher.overheated());
     EXPECT_EQ(state.Y, 0u);
 

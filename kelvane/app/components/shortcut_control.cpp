@@ -1,0 +1,220 @@
+#include "kelvane/app/components/shortcut_control.h"
+
+#include "platform/core/alerts.h"
+#include "platform/core/virtual_key_codes.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QToolButton>
+
+namespace kelvane::components {
+namespace {
+
+constexpr int kEscape = 53;
+constexpr int kDelete = 51;
+constexpr int kForwardDelete = 117;
+constexpr quint32 kCountedFlags = cocoa_flags::Command | cocoa_flags::Option |
+                                  cocoa_flags::Control | cocoa_flags::Shift | cocoa_flags::Function;
+
+bool isCancelKey(int keyCode) {
+    return keyCode == kEscape || keyCode == kDelete || keyCode == kForwardDelete;
+}
+
+} // namespace
+
+quint32 KVShortcutCell::filteredCocoaFlags(quint32 flags) const {
+    quint32 filtered = 0;
+    for (quint32 bit : {cocoa_flags::Command, cocoa_flags::Option, cocoa_flags::Control,
+                        cocoa_flags::Shift, cocoa_flags::Function})
+        if ((requiredFlags & bit) || ((flags & bit) && (allowedFlags & bit)))
+            filtered |= bit;
+    return filtered;
+}
+
+bool KVShortcutCell::validModifierFlags(quint32 filteredFlags) const {
+    return allowsKeyOnly || (filteredFlags & kCountedFlags) != 0;
+}
+
+bool KVShortcutCell::isEmpty() const {
+    return !validModifierFlags(m_keyCombo.flags) ||
+           m_validator.names().stringForKeyCode(m_keyCombo.code).isEmpty();
+}
+
+KVShortcutCell::Outcome KVShortcutCell::keyDown(int keyCode, quint32 cocoaFlags,
+                                                const QString& characters,
+                                                std::optional<ShortcutError>* error) {
+    if (!m_recording)
+        return Outcome::Ignored;
+    const quint32 flags = filteredCocoaFlags(cocoaFlags);
+    const bool acceptable = validModifierFlags(flags);
+    if (isCancelKey(keyCode)) {
+        const bool realModifierHeld = (flags & kCountedFlags) != 0;
+        if (!acceptable || (allowsKeyOnly && !realModifierHeld && !escapeKeysRecord)) {
+            m_recording = false;
+            return Outcome::Cancelled;
+        }
+    }
+    if (!acceptable) {
+        m_recording = false;
+        return Outcome::Cancelled;
+    }
+    if (characters.isEmpty()) {
+        m_recording = false;
+        return Outcome::Beeped;
+    }
+    if (m_validator.isKeyCodeAndFlagsTaken(keyCode, KVCocoaToCarbonFlags(flags), error))
+        return Outcome::Taken;
+    m_keyCombo = KeyCombo{flags, keyCode};
+    m_recording = false;
+    return Outcome::Recorded;
+}
+
+QString KVShortcutCell::displayText(quint32 heldFlags) const {
+    const KVKeyCodeTransformer& names = m_validator.names();
+    if (m_recording) {
+        const QString glyphs = KVStringForCocoaModifierFlags(filteredCocoaFlags(heldFlags));
+        return glyphs.isEmpty() ? names.text("Type shortcut") : glyphs;
+    }
+    if (isEmpty())
+        return names.text("Click to record shortcut");
+    return names.stringForCocoaModifierFlagsAndKeyCode(m_keyCombo.flags, m_keyCombo.code);
+}
+
+KVShortcutControl::KVShortcutControl(const QString& accessibleName,
+                                     const KVShortcutValidator& validator, platform::Alerts& alerts,
+                                     QWidget* parent)
+    : QPushButton(parent), m_cell(validator), m_alerts(alerts),
+      m_clearButton(new QToolButton(this)) {
+    setAccessibleName(accessibleName);
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumWidth(170);
+    m_clearButton->setText(QStringLiteral("\u2715"));
+    m_clearButton->setAccessibleName(QStringLiteral("Clear %1").arg(accessibleName));
+    m_clearButton->setAutoRaise(true);
+    m_clearButton->setFocusPolicy(Qt::NoFocus);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addStretch();
+    layout->addWidget(m_clearButton);
+    connect(this, &QPushButton::clicked, this, &KVShortcutControl::startRecording);
+    connect(m_clearButton, &QToolButton::clicked, this, [this] {
+        m_cell.endRecording();
+        m_cell.setKeyCombo({});
+        refresh();
+        Q_EMIT keyComboDidChange();
+    });
+    refresh();
+}
+
+void KVShortcutControl::setKeyCombo(int keyCode, quint32 carbonFlags) {
+    m_cell.setKeyCombo({carbonToCocoaFlags(carbonFlags), keyCode});
+    refresh();
+}
+
+void KVShortcutControl::startRecording() {
+    if (m_cell.isRecording())
+        return;
+    m_cell.startRecording();
+    m_heldFlags = 0;
+    setFocus(Qt::MouseFocusReason);
+    grabKeyboard();
+    refresh();
+}
+
+void KVShortcutControl::refresh() {
+    setText(m_cell.displayText(m_heldFlags));
+    setAccessibleDescription(text());
+    m_clearButton->setVisible(!m_cell.isEmpty() && !m_cell.isRecording());
+    setDown(m_cell.isRecording());
+}
+
+quint32 KVShortcutControl::cocoaFlagsOf(Qt::KeyboardModifiers modifiers) {
+    quint32 flags = 0;
+    if (modifiers & Qt::MetaModifier)
+        flags |= cocoa_flags::Command;
+    if (modifiers & Qt::ShiftModifier)
+        flags |= cocoa_flags::Shift;
+    if (modifiers & Qt::AltModifier)
+        flags |= cocoa_flags::Option;
+    if (modifiers & Qt::ControlModifier)
+        flags |= cocoa_flags::Control;
+    return flags;
+}
+
+void KVShortcutControl::keyPressEvent(QKeyEvent* event) {
+    if (!m_cell.isRecording()) {
+        if (event->key() == Qt::Key_Space) {
+            startRecording();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+        return;
+    }
+    m_heldFlags = cocoaFlagsOf(event->modifiers());
+    switch (event->key()) {
+    case Qt::Key_Control:
+    case Qt::Key_Shift:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+        refresh();
+        return;
+    default:
+        break;
+    }
+    const std::optional<int> keyCode =
+        platform::virtualKeyCodeForX11Keycode(int(event->nativeScanCode()));
+    // Keys without a place in the table type nothing we could store.
+    const QString characters =
+        keyCode ? event->text().isEmpty() ? QStringLiteral(" ") : event->text() : QString();
+    std::optional<ShortcutError> error;
+    switch (m_cell.keyDown(keyCode.value_or(-1), m_heldFlags, characters, &error)) {
+    case KVShortcutCell::Outcome::Ignored:
+        break;
+    case KVShortcutCell::Outcome::Taken: {
+        platform::Alert alert;
+        alert.style = platform::AlertStyle::Critical;
+        alert.messageText = error ? error->description : QString();
+        alert.informativeText = error ? error->recoverySuggestion : QString();
+        // The alert needs the keyboard; recording goes on once it is answered.
+        releaseKeyboard();
+        m_alerts.runModal(alert);
+        grabKeyboard();
+        break;
+    }
+    case KVShortcutCell::Outcome::Beeped:
+        m_alerts.beep();
+        releaseKeyboard();
+        break;
+    case KVShortcutCell::Outcome::Cancelled:
+        releaseKeyboard();
+        break;
+    case KVShortcutCell::Outcome::Recorded:
+        releaseKeyboard();
+        refresh();
+        Q_EMIT keyComboDidChange();
+        break;
+    }
+    refresh();
+}
+
+void KVShortcutControl::keyReleaseEvent(QKeyEvent* event) {
+    if (m_cell.isRecording()) {
+        m_heldFlags = cocoaFlagsOf(event->modifiers());
+        refresh();
+        return;
+    }
+    QPushButton::keyReleaseEvent(event);
+}
+
+void KVShortcutControl::focusOutEvent(QFocusEvent* event) {
+    if (m_cell.isRecording()) {
+        m_cell.endRecording();
+        releaseKeyboard();
+        refresh();
+    }
+    QPushButton::focusOutEvent(event);
+}
+
+} // namespace kelvane::components
