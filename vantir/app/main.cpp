@@ -15,12 +15,16 @@
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_front_application.h"
 #include "vantir/app/desktop_actions.h"
+#include "vantir/app/editor_window.h"
+#include "vantir/app/osd_window.h"
+#include "vantir/app/preferences_window.h"
 #include "vantir/app/qt_file_panels.h"
 #include "vantir/app/status_item.h"
 #include "vantir/app/timed_alert_panel.h"
 #include "vantir/app/version_checker.h"
 #include "vantir/core/controller.h"
 #include "vantir/core/dump_archive.h"
+#include "vantir/core/osd_templates.h"
 #include "vantir/core/preferences.h"
 #include "vantir/core/repository.h"
 #include "vantir/core/version.h"
@@ -61,10 +65,21 @@ int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
     QApplication::setQuitOnLastWindowClosed(false);
     // Two copies would load, upgrade and save one archive over each other.
     platform::SingleInstance guard(QStringLiteral("Vantir"));
-    // FIXME: bring the editor forward once this build has one.
-    if (guard.claim([] {}) == platform::SingleInstance::Outcome::AlreadyRunning)
+    // A second start brings the editor forward, once it exists.
+    std::function<void()> bringForward = [] {
+    };
+    if (guard.claim([&bringForward] { bringForward(); }) ==
+        platform::SingleInstance::Outcome::AlreadyRunning)
         return 0;
-    const platform::QuitRequests quitRequests([] { QCoreApplication::quit(); });
+    // Unsaved edits in the editor are asked about before the program ends.
+    std::function<bool()> mayQuit = [] {
+        return true;
+    };
+    const auto quit = [&mayQuit] {
+        if (mayQuit())
+            QCoreApplication::quit();
+    };
+    const platform::QuitRequests quitRequests(quit);
     platform::Defaults defaults(QStringLiteral("Vantir"));
     vantir::registerDefaultSettings(defaults);
     platform::NotificationCenter notifications;
@@ -107,9 +122,46 @@ int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
     const platform::Resources resources(QStringLiteral("vantir"));
     vantir::PaplaySoundPlayer sounds(resources.folder() + QStringLiteral("/sounds"));
     platform::LogindSleepWake sleepWake;
-    vantir::VNTController controller({clock, preferences, notifications, repository, remote,
-                                      actions.scriptRunner(), sounds, sleepWake, frontApplication});
-    vantir::StatusItem statusItem(controller);
+    const vantir::OSDTemplates templates = vantir::OSDTemplates::standard();
+    vantir::OSDWindow osdWindow(vantir::OSDWindow::Kind::Window, templates, defaults);
+    vantir::OSDWindow fullscreenWindow(vantir::OSDWindow::Kind::Fullscreen, templates, defaults);
+    vantir::ControllerServices controllerServices{clock,      preferences, notifications,
+                                                  repository, remote,      actions.scriptRunner(),
+                                                  sounds,     sleepWake,   frontApplication};
+    controllerServices.osd = &osdWindow;
+    controllerServices.fullscreenOsd = &fullscreenWindow;
+    vantir::VNTController controller(std::move(controllerServices));
+    osdWindow.setKeyHandler([&controller](vantir::DisplayKey key, bool shift) {
+        controller.keyDown(key, shift, false);
+    });
+    fullscreenWindow.setKeyHandler([&controller](vantir::DisplayKey key, bool shift) {
+        controller.keyDown(key, shift, true);
+    });
+    vantir::PreferencesWindowHooks preferencesHooks;
+    preferencesHooks.shownTab = [&controller](bool visible, const QString& tab) {
+        controller.setCurrentPreferencesTab(tab);
+        controller.setPreferencesIsVisible(visible);
+    };
+    preferencesHooks.remoteID = [&controller] {
+        return controller.appleRemoteID();
+    };
+    vantir::PreferencesWindow preferencesWindow(preferences, alerts, preferencesHooks);
+    vantir::EditorDocument editorDocument(repository, alerts, notifications);
+    vantir::EditorWindow editor(editorDocument, templates,
+                                [](const vantir::VNTAction& action) { action.perform(); });
+    mayQuit = [&editorDocument] {
+        return editorDocument.shouldClose();
+    };
+    vantir::StatusItemWindows windows;
+    windows.showPreferences = [&preferencesWindow] {
+        preferencesWindow.showPreferencesPanel();
+    };
+    windows.showEditor = [&editor] {
+        editor.showEditor();
+    };
+    windows.quit = quit;
+    bringForward = windows.showEditor;
+    vantir::StatusItem statusItem(controller, windows);
     controller.applicationDidFinishLaunching();
 
     vantir::VersionChecker checker(timedAlerts,

@@ -29,7 +29,8 @@ QIcon remoteIcon() {
 
 } // namespace
 
-StatusItem::StatusItem(VNTController& controller) : m_controller(controller) {
+StatusItem::StatusItem(VNTController& controller, StatusItemWindows windows)
+    : m_controller(controller) {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         platform::log(QStringLiteral("no system tray: the status item is not shown"));
         return;
@@ -44,9 +45,18 @@ StatusItem::StatusItem(VNTController& controller) : m_controller(controller) {
     QAction* display = m_menu->addAction(QStringLiteral("Show Display"));
     QObject::connect(display, &QAction::triggered, this,
                      [this] { m_controller.toggleShowOSD(m_controller.activeLayer()); });
+    for (const auto& [title, show] :
+         {std::pair{QStringLiteral("&Edit Actions and Layers…"), windows.showEditor},
+          std::pair{QStringLiteral("&Preferences…"), windows.showPreferences}}) {
+        if (show)
+            QObject::connect(m_menu->addAction(title), &QAction::triggered, this, show);
+    }
     m_menu->addSeparator();
     QAction* quit = m_menu->addAction(QStringLiteral("Quit Vantir"));
-    QObject::connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
+    if (windows.quit)
+        QObject::connect(quit, &QAction::triggered, this, windows.quit);
+    else
+        QObject::connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
     QObject::connect(m_menu.get(), &QMenu::aboutToShow, this, [this] { update(); });
 
     m_icon = std::make_unique<QSystemTrayIcon>(remoteIcon());

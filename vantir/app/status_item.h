@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -12,11 +13,20 @@ namespace vantir {
 
 class VNTController;
 
+/// Windows the status item's menu opens.
+struct StatusItemWindows {
+    std::function<void()> showPreferences;
+    std::function<void()> showEditor;
+    /// Ends the program (by default at once).
+    std::function<void()> quit;
+};
+
 /// The program's item in the panel's tray: its menu switches the remote on and off, shows the
-/// display and quits. Without a tray host it says so once and shows nothing.
+/// display, the editor and the preferences, and quits. Without a tray host it says so once and
+/// shows nothing.
 class StatusItem final : public QObject {
 public:
-    explicit StatusItem(VNTController& controller);
+    explicit StatusItem(VNTController& controller, StatusItemWindows windows = {});
     ~StatusItem() override;
 
     /// Whether the item is shown (a tray host exists).

@@ -15,7 +15,6 @@ namespace vantir {
 namespace {
 
 const QString kLastDisplayedLayer = QStringLiteral("LastDisplayedLayer");
-const QString kAppleRemoteIDsTab = QStringLiteral("Apple Remote IDs");
 const QString kFrontRow = QStringLiteral("Front Row");
 constexpr int kMenuHold = ARB_MENU | kARBHold;
 constexpr int kTitleButton = 2;

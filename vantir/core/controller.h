@@ -24,6 +24,9 @@ class ScriptRunner;
 class SoundPlayer;
 class VNTRepository;
 
+/// The label of the preferences tab that makes the program deaf to the remote while shown.
+inline const QString kAppleRemoteIDsTab = QStringLiteral("Apple Remote IDs");
+
 /// Keys that the display windows pass on to the controller.
 enum class DisplayKey { Return, Space, Escape, Left, Right, Down, Up };
 

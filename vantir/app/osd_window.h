@@ -1,0 +1,53 @@
+#pragma once
+
+#include "vantir/app/osd_view.h"
+#include "vantir/core/osd_display.h"
+
+#include <QWidget>
+
+#include <memory>
+
+namespace platform {
+class Defaults;
+}
+
+namespace vantir {
+
+class VNTOSDController;
+class OSDTemplates;
+
+/// A display window as the controller drives it: the borderless, transparent window that can
+/// be dragged by any point, or the one that covers the main screen.
+class OSDWindow : public QWidget, public OSDDisplay {
+public:
+    enum class Kind { Window, Fullscreen };
+    /// "TakeOverScreen" keeps the window above others; "DontTakeOverScreen" lets the full-screen
+    /// display stay below floating windows.
+    OSDWindow(Kind kind, const OSDTemplates& templates, const platform::Defaults& defaults);
+    ~OSDWindow() override;
+
+    VNTOSDController& osdController() { return *m_osd; }
+    void setKeyHandler(DisplayKeyHandler handler);
+
+    bool isOpen() const override { return isVisible(); }
+    void open() override;
+    void close() override { hide(); }
+    void refill(const VNTTriggerLayer& layer) override;
+    void refresh() override { update(); }
+    void setOSDBHighlighted(int osdb, bool highlighted) override;
+    void setClickHandler(std::function<void(int osdb)> handler) override;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    Kind m_kind;
+    std::unique_ptr<VNTOSDController> m_osd;
+    DisplayKeyHandler m_keyHandler;
+    /// Where the pointer took hold of the window, relative to its origin.
+    QPoint m_initialLocation;
+};
+
+} // namespace vantir
