@@ -12,6 +12,7 @@
 // Reports read "<time> <code in hex> YES|NO" with the repeat flag. Each case file is a test.
 
 #include "platform/core/defaults.h"
+#include "platform/testing/golden_cases.h"
 #include "platform/testing/manual_clock.h"
 #include "vantir/core/preferences.h"
 #include "vantir/core/receiver_keys.h"
@@ -19,8 +20,6 @@
 
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -119,45 +118,8 @@ std::vector<std::string> run(const std::vector<std::string>& input) {
     return recorder.lines;
 }
 
-struct Case {
-    std::vector<std::string> input, expected;
-};
-
-Case readCase(const fs::path& path) {
-    std::ifstream file(path);
-    Case result;
-    bool inExpected = false;
-    for (std::string line; std::getline(file, line);) {
-        if (line.starts_with("#"))
-            continue;
-        if (line.empty()) {
-            inExpected = !result.input.empty();
-            continue;
-        }
-        (inExpected ? result.expected : result.input).push_back(line);
-    }
-    return result;
-}
-
 std::vector<fs::path> caseFiles() {
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(INTERPRETATION_CASES))
-        if (entry.path().extension() == ".txt")
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-// The test's name is the case file's, as CMake's MAKE_C_IDENTIFIER writes it, so that ctest
-// can run each case as a test of its own.
-std::string caseName(const testing::TestParamInfo<fs::path>& info) {
-    std::string name = info.param.stem().string();
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    if (name.empty() || std::isdigit(static_cast<unsigned char>(name.front())))
-        name.insert(name.begin(), '_');
-    return name;
+    return platform::doubles::goldenCaseFiles(INTERPRETATION_CASES);
 }
 
 } // namespace
@@ -165,24 +127,19 @@ std::string caseName(const testing::TestParamInfo<fs::path>& info) {
 class Interpretation : public testing::TestWithParam<fs::path> {};
 
 TEST_P(Interpretation, ReportsWhatTheCaseExpects) {
-    const Case interpretation = readCase(GetParam());
+    const platform::doubles::GoldenCase interpretation =
+        platform::doubles::readGoldenCase(GetParam());
     ASSERT_FALSE(interpretation.input.empty()) << "no input in " << GetParam();
-    const std::vector<std::string> actual = run(interpretation.input);
-    const std::vector<std::string>& expected = interpretation.expected;
-    if (actual == expected)
-        return;
-    std::ostringstream listing;
-    listing << "expected | actual\n";
-    for (std::size_t i = 0; i < std::max(expected.size(), actual.size()); ++i) {
-        const std::string e = i < expected.size() ? expected[i] : "";
-        const std::string a = i < actual.size() ? actual[i] : "";
-        listing << (e == a ? "  " : "! ") << e
-                << std::string(e.size() < 24 ? 24 - e.size() : 1, ' ') << "| " << a << "\n";
-    }
-    ADD_FAILURE() << listing.str();
+    const std::string mismatch =
+        platform::doubles::goldenMismatch(interpretation.expected, run(interpretation.input));
+    if (!mismatch.empty())
+        ADD_FAILURE() << mismatch;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Interpretation, testing::ValuesIn(caseFiles()), caseName);
+INSTANTIATE_TEST_SUITE_P(Cases, Interpretation, testing::ValuesIn(caseFiles()),
+                         [](const auto& info) {
+                             return platform::doubles::goldenCaseName(info.param);
+                         });
 
 // An emptied or misplaced case folder must not pass as "no case failed".
 TEST(InterpretationCases, AreFound) {

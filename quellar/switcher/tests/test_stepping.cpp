@@ -8,10 +8,9 @@
 // Output lines are "start ctl=N" for the writes at start and "S ctl=N" for a write in sample S
 // (counted from 1). Each case file is a test of its own; on a mismatch it prints both listings.
 
+#include "platform/testing/golden_cases.h"
 #include "quellar/switcher/core/switcher.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -114,45 +113,8 @@ std::vector<std::string> run(const std::vector<std::string>& input) {
     return log;
 }
 
-struct Case {
-    std::vector<std::string> input, expected;
-};
-
-Case readCase(const fs::path& path) {
-    std::ifstream file(path);
-    Case result;
-    bool inExpected = false;
-    for (std::string line; std::getline(file, line);) {
-        if (line.starts_with("#"))
-            continue;
-        if (line.empty()) {
-            inExpected = !result.input.empty();
-            continue;
-        }
-        (inExpected ? result.expected : result.input).push_back(line);
-    }
-    return result;
-}
-
 std::vector<fs::path> caseFiles() {
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(STEPPING_CASES))
-        if (entry.path().extension() == ".txt")
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-// The test's name is the case file's, as CMake's MAKE_C_IDENTIFIER writes it, so that ctest
-// can run each case as a test of its own.
-std::string caseName(const testing::TestParamInfo<fs::path>& info) {
-    std::string name = info.param.stem().string();
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    if (name.empty() || std::isdigit(static_cast<unsigned char>(name.front())))
-        name.insert(name.begin(), '_');
-    return name;
+    return platform::doubles::goldenCaseFiles(STEPPING_CASES);
 }
 
 } // namespace
@@ -160,24 +122,17 @@ std::string caseName(const testing::TestParamInfo<fs::path>& info) {
 class Stepping : public testing::TestWithParam<fs::path> {};
 
 TEST_P(Stepping, WritesWhatTheCaseExpects) {
-    const Case stepping = readCase(GetParam());
+    const platform::doubles::GoldenCase stepping = platform::doubles::readGoldenCase(GetParam());
     ASSERT_FALSE(stepping.input.empty()) << "no command line in " << GetParam();
-    const std::vector<std::string> actual = run(stepping.input);
-    const std::vector<std::string>& expected = stepping.expected;
-    if (actual == expected)
-        return;
-    std::ostringstream listing;
-    listing << "expected | actual\n";
-    for (std::size_t i = 0; i < std::max(expected.size(), actual.size()); ++i) {
-        const std::string e = i < expected.size() ? expected[i] : "";
-        const std::string a = i < actual.size() ? actual[i] : "";
-        listing << (e == a ? "  " : "! ") << e
-                << std::string(e.size() < 24 ? 24 - e.size() : 1, ' ') << "| " << a << "\n";
-    }
-    ADD_FAILURE() << listing.str();
+    const std::string mismatch =
+        platform::doubles::goldenMismatch(stepping.expected, run(stepping.input));
+    if (!mismatch.empty())
+        ADD_FAILURE() << mismatch;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Stepping, testing::ValuesIn(caseFiles()), caseName);
+INSTANTIATE_TEST_SUITE_P(Cases, Stepping, testing::ValuesIn(caseFiles()), [](const auto& info) {
+    return platform::doubles::goldenCaseName(info.param);
+});
 
 // An emptied or misplaced case folder must not pass as "no case failed".
 TEST(SteppingCases, AreFound) {
