@@ -71,6 +71,17 @@ QWidget* titled(const QString& title, QWidget* content) {
     return box;
 }
 
+/// Puts `items` into `box` unless it holds them already, so that an open pop-up stays as it is.
+void replaceItems(QComboBox* box, const QStringList& items) {
+    QStringList current;
+    for (int i = 0; i < box->count(); ++i)
+        current.append(box->itemText(i));
+    if (current == items)
+        return;
+    box->clear();
+    box->addItems(items);
+}
+
 } // namespace
 
 EditorWindow::EditorWindow(EditorDocument& document, const OSDTemplates& templates,
@@ -415,6 +426,14 @@ QWidget* EditorWindow::makeLayerColumn() {
     connect(m_buttonName, &QLineEdit::editingFinished, this,
             [this] { m_document.setButtonName(m_buttonName->text()); });
     layout->addWidget(titled(QStringLiteral("Button Name"), m_buttonName));
+    // Jumps to another layer, then shows its title again, as a menu would.
+    m_gotoLayer = new QComboBox;
+    m_gotoLayer->setAccessibleName(QStringLiteral("Go to Layer"));
+    connect(m_gotoLayer, &QComboBox::activated, this, [this](int index) {
+        m_document.gotoLayerFrom(index);
+        m_gotoLayer->setCurrentIndex(0);
+    });
+    layout->addWidget(m_gotoLayer);
     auto* looks = new QHBoxLayout;
     m_fontColor = new QComboBox;
     m_fontColor->setAccessibleName(QStringLiteral("Font Color"));
@@ -474,6 +493,14 @@ QWidget* EditorWindow::makeLayerColumn() {
                                                                  false, true);
                                }),
                         1, 1);
+    commands->addWidget(button(QStringLiteral("Replace Press Action"),
+                               [this] {
+                                   m_document.reassignTriggerAction(
+                                       VNTTriggerAction(m_pressActions->recordAt(
+                                           m_pressView->currentIndex().row())),
+                                       m_document.selectedAction());
+                               }),
+                        3, 0);
     commands->addWidget(button(QStringLiteral("Remove from Press Actions"),
                                [this] {
                                    m_document.removeActionFromTrigger(
@@ -524,16 +551,9 @@ void EditorWindow::refresh() {
     selectRow(m_actionsView, m_actions.get(), m_document.selectedAction());
 
     const std::vector<VNTTriggerLayer> all = m_document.layers();
-    const QStringList items = m_document.layerMenuItems().mid(1);
-    if (m_layerMenu->count() != items.size() || [&] {
-            for (int i = 0; i < items.size(); ++i)
-                if (m_layerMenu->itemText(i) != items[i])
-                    return true;
-            return false;
-        }()) {
-        m_layerMenu->clear();
-        m_layerMenu->addItems(items);
-    }
+    const QStringList gotoItems = m_document.layerMenuItems();
+    replaceItems(m_layerMenu, gotoItems.mid(1));
+    replaceItems(m_gotoLayer, gotoItems);
     for (std::size_t i = 0; i < all.size(); ++i)
         if (all[i].isSameObject(m_document.selectedLayer()))
             m_layerMenu->setCurrentIndex(int(i));

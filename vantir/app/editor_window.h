@@ -70,6 +70,7 @@ private:
     QListView* m_holdView = nullptr;
     QWidget* m_libraryColumn = nullptr;
     QComboBox* m_layerMenu = nullptr;
+    QComboBox* m_gotoLayer = nullptr;
     QLineEdit* m_buttonName = nullptr;
     QStackedWidget* m_actionPanels = nullptr;
     QLineEdit* m_actionName = nullptr;
