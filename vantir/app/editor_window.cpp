@@ -2,6 +2,7 @@
 
 #include "platform/core/process.h"
 #include "platform/core/virtual_key_codes.h"
+#include "vantir/app/editor_character_palette.h"
 #include "vantir/app/editor_lists.h"
 #include "vantir/app/osd_controller.h"
 #include "vantir/app/osd_view.h"
@@ -310,17 +311,11 @@ QWidget* EditorWindow::makeActionPanel() {
     keyLayout->addWidget(keyField, 0, 1, 1, 4);
     m_textField = new QLineEdit;
     m_textField->setAccessibleName(QStringLiteral("Text"));
-    connect(m_textField, &QLineEdit::editingFinished, this, [this] {
-        const VNTAction action = m_document.selectedAction();
-        if (!action || action.stringForKey(QStringLiteral("keyStrokes")) == m_textField->text())
-            return;
-        m_document.changeRecord(action, QStringLiteral("Type Text"), [&] {
-            recordTypingInTextField(action);
-            action.setStoredObject(m_textField->text(), QStringLiteral("keyStrokes"));
-        });
-    });
+    connect(m_textField, &QLineEdit::editingFinished, this, [this] { keepTypedText(); });
     keyLayout->addWidget(new QLabel(QStringLiteral("Text")), 1, 0);
-    keyLayout->addWidget(m_textField, 1, 1, 1, 4);
+    keyLayout->addWidget(m_textField, 1, 1, 1, 3);
+    keyLayout->addWidget(
+        button(QStringLiteral("Characters ..."), [this] { showCharacterPalette(); }), 1, 4);
     int column = 1;
     for (const auto& [key, title] :
          {std::pair{"shiftDown", "Shift"}, std::pair{"controlDown", "Control"},
@@ -514,6 +509,32 @@ QWidget* EditorWindow::makeLayerColumn() {
         2, 1);
     layout->addLayout(commands);
     return column;
+}
+
+void EditorWindow::keepTypedText() {
+    const VNTAction action = m_document.selectedAction();
+    if (!action || action.stringForKey(QStringLiteral("keyStrokes")) == m_textField->text())
+        return;
+    m_document.changeRecord(action, QStringLiteral("Type Text"), [&] {
+        recordTypingInTextField(action);
+        action.setStoredObject(m_textField->text(), QStringLiteral("keyStrokes"));
+    });
+}
+
+void EditorWindow::showCharacterPalette() {
+    if (!m_palette) {
+        m_palette = std::make_unique<CharacterPalette>(this);
+        m_palette->chosen = [this](const QString& text) {
+            if (!m_document.selectedAction().isKindOfClass(QStringLiteral("VNTAKeystroke")))
+                return;
+            // Replaces the selection, as typing would, and keeps the text at once: the field
+            // keeps the focus, so no end of editing would keep it.
+            m_textField->insert(text);
+            keepTypedText();
+        };
+    }
+    m_palette->show();
+    m_palette->raise();
 }
 
 bool EditorWindow::dropOnTriggerList(const QMimeData* data, int row, bool isRepeater) {
