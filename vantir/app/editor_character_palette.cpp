@@ -29,7 +29,7 @@ const std::vector<PaletteCharacter>& paletteCharacters() {
         {QStringLiteral("\u238B"), QStringLiteral("Escape Symbol")},
         {QStringLiteral("\u23CF"), QStringLiteral("Eject Symbol")},
         {QStringLiteral("\u25B6"), QStringLiteral("Play Symbol")},
-        {QStringLiteral("\u23F8"), QStringLiteral("Pause Symbol")},
+        {QStringLiteral("\u25C0"), QStringLiteral("Reverse Symbol")},
         {QStringLiteral("\u2022"), QStringLiteral("Bullet")},
         {QStringLiteral("\u2026"), QStringLiteral("Ellipsis")},
         {QStringLiteral("\u2013"), QStringLiteral("En Dash")},
