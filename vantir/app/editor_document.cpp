@@ -175,6 +175,16 @@ EditorDocument::EditorDocument(VNTRepository& repository, platform::Alerts& aler
                                     m_externallyEdited = true;
                                     notifyChanged();
                                 });
+    m_notifications.addObserver(
+        this, QStringLiteral("SetTriggerAction"), nullptr,
+        [this](const platform::Notification& notification) {
+            const QHash<QString, DictionaryRef>& registry = VNTAction::allActions();
+            for (auto it = registry.begin(); it != registry.end(); ++it)
+                if (it.value().get() == notification.object) {
+                    updatedTriggerAction(VNTAction(VNTMutableDictionary(it.value())));
+                    return;
+                }
+        });
     const std::vector<VNTTriggerLayer> all = layers();
     if (!all.empty())
         m_layer = all.front();
@@ -253,6 +263,14 @@ void EditorDocument::setSelectedOSDB(int osdb) {
     notifyChanged();
 }
 
+bool EditorDocument::gotoLayerFrom(int index) {
+    const std::vector<VNTTriggerLayer> all = layers();
+    if (index < 1 || index > int(all.size()))
+        return false;
+    setSelectedLayer(all[std::size_t(index - 1)]);
+    return true;
+}
+
 void EditorDocument::selectActionOf(const VNTTriggerAction& triggerAction) {
     const VNTAction action = triggerAction.action();
     const auto path = action ? m_repository.indexPathOfObject(action.value()) : std::nullopt;
@@ -292,7 +310,9 @@ QString EditorDocument::exportSelectionTitle() const {
 
 void EditorDocument::edit(const QString& text, const std::function<void(Edit&)>& change) {
     auto state = std::make_shared<Edit>();
+    Edit* const outer = std::exchange(m_currentEdit, state.get());
     change(*state);
+    m_currentEdit = outer;
     if (state->finish()) {
         std::weak_ptr<Edit> weak = state;
         m_undoStack.push(new EditCommand(text, state, [this, weak](bool before) {
@@ -302,6 +322,18 @@ void EditorDocument::edit(const QString& text, const std::function<void(Edit&)>&
         }));
     }
     notifyChanged();
+}
+
+void EditorDocument::updatedTriggerAction(const VNTAction& action) {
+    const VNTTrigger trigger = selectedTrigger();
+    if (trigger.isNull() || action.isNull())
+        return;
+    if (!m_currentEdit) {
+        setValue(trigger, kName, action.name());
+        return;
+    }
+    m_currentEdit->touchKey(trigger, kName);
+    trigger.silentlySetObject(action.name(), kName);
 }
 
 void EditorDocument::afterUndoOrRedo() {
@@ -588,6 +620,19 @@ bool EditorDocument::droppedItem(const QString& uuid, int osdb) {
     m_undoStack.endMacro();
     m_osdb = osdb;
     notifyChanged();
+    return true;
+}
+
+bool EditorDocument::reassignTriggerAction(const VNTTriggerAction& entry, const VNTAction& action) {
+    if (entry.isNull() || action.isNull() || !m_repository.indexPathOfObject(action.value()))
+        return false;
+    edit(QStringLiteral("Assign Action to Entry"), [&](Edit& e) {
+        e.touchKey(entry, QStringLiteral("uuid"));
+        e.touchKey(entry, QStringLiteral("title"));
+        entry.unregisterFromAction();
+        entry.silentlySetObject(action.value(), QStringLiteral("assignedItem"));
+        entry.registerWithAction();
+    });
     return true;
 }
 

@@ -57,6 +57,9 @@ public:
     void setSelectedAction(const VNTAction& action);
     void setSelectedLayer(const VNTTriggerLayer& layer);
     void setSelectedOSDB(int osdb);
+    /// The go-to pop-up's item `index` chosen: its layer is selected. The first item, the
+    /// pop-up's title, and items past the end select nothing.
+    bool gotoLayerFrom(int index);
     /// Selects the action a trigger action refers to, with its group and application.
     void selectActionOf(const VNTTriggerAction& triggerAction);
 
@@ -86,6 +89,8 @@ public:
     /// `index` (-1: at the end), or in place of all of them.
     VNTTriggerAction addActionToTrigger(const VNTAction& action, const VNTTrigger& trigger,
                                         int index, bool replaceExisting, bool isRepeater);
+    /// Makes `entry`, a press or hold action of a button, refer to `action` instead.
+    bool reassignTriggerAction(const VNTTriggerAction& entry, const VNTAction& action);
     /// Removes the entry at `index` of the selected button's press or hold actions.
     bool removeActionFromTrigger(int index, bool isRepeater);
     /// An action (by UUID) dropped on a button of the display: it becomes the button's press
@@ -131,6 +136,8 @@ private:
     /// `touch` are restored by undo.
     void edit(const QString& text, const std::function<void(Edit&)>& change);
     void afterUndoOrRedo();
+    /// A button's entry now refers to `action`: the selected button takes the action's name.
+    void updatedTriggerAction(const VNTAction& action);
     /// Rebuilds the action registry and the actions' users from the archive.
     void syncRegistrations();
     void reselectAfterChange();
@@ -150,6 +157,8 @@ private:
     std::function<void()> m_changed;
     bool m_externallyEdited = false;
     bool m_syncing = false;
+    /// The edit being made, so that changes it causes elsewhere are undone with it.
+    Edit* m_currentEdit = nullptr;
 
     VNTMutableDictionary m_application;
     VNTMutableDictionary m_group;

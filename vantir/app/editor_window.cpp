@@ -2,6 +2,7 @@
 
 #include "platform/core/process.h"
 #include "platform/core/virtual_key_codes.h"
+#include "vantir/app/editor_character_palette.h"
 #include "vantir/app/editor_lists.h"
 #include "vantir/app/osd_controller.h"
 #include "vantir/app/osd_view.h"
@@ -69,6 +70,17 @@ QWidget* titled(const QString& title, QWidget* content) {
     layout->addWidget(new QLabel(title));
     layout->addWidget(content);
     return box;
+}
+
+/// Puts `items` into `box` unless it holds them already, so that an open pop-up stays as it is.
+void replaceItems(QComboBox* box, const QStringList& items) {
+    QStringList current;
+    for (int i = 0; i < box->count(); ++i)
+        current.append(box->itemText(i));
+    if (current == items)
+        return;
+    box->clear();
+    box->addItems(items);
 }
 
 } // namespace
@@ -299,17 +311,11 @@ QWidget* EditorWindow::makeActionPanel() {
     keyLayout->addWidget(keyField, 0, 1, 1, 4);
     m_textField = new QLineEdit;
     m_textField->setAccessibleName(QStringLiteral("Text"));
-    connect(m_textField, &QLineEdit::editingFinished, this, [this] {
-        const VNTAction action = m_document.selectedAction();
-        if (!action || action.stringForKey(QStringLiteral("keyStrokes")) == m_textField->text())
-            return;
-        m_document.changeRecord(action, QStringLiteral("Type Text"), [&] {
-            recordTypingInTextField(action);
-            action.setStoredObject(m_textField->text(), QStringLiteral("keyStrokes"));
-        });
-    });
+    connect(m_textField, &QLineEdit::editingFinished, this, [this] { keepTypedText(); });
     keyLayout->addWidget(new QLabel(QStringLiteral("Text")), 1, 0);
-    keyLayout->addWidget(m_textField, 1, 1, 1, 4);
+    keyLayout->addWidget(m_textField, 1, 1, 1, 3);
+    keyLayout->addWidget(
+        button(QStringLiteral("Characters ..."), [this] { showCharacterPalette(); }), 1, 4);
     int column = 1;
     for (const auto& [key, title] :
          {std::pair{"shiftDown", "Shift"}, std::pair{"controlDown", "Control"},
@@ -415,6 +421,14 @@ QWidget* EditorWindow::makeLayerColumn() {
     connect(m_buttonName, &QLineEdit::editingFinished, this,
             [this] { m_document.setButtonName(m_buttonName->text()); });
     layout->addWidget(titled(QStringLiteral("Button Name"), m_buttonName));
+    // Jumps to another layer, then shows its title again, as a menu would.
+    m_gotoLayer = new QComboBox;
+    m_gotoLayer->setAccessibleName(QStringLiteral("Go to Layer"));
+    connect(m_gotoLayer, &QComboBox::activated, this, [this](int index) {
+        m_document.gotoLayerFrom(index);
+        m_gotoLayer->setCurrentIndex(0);
+    });
+    layout->addWidget(m_gotoLayer);
     auto* looks = new QHBoxLayout;
     m_fontColor = new QComboBox;
     m_fontColor->setAccessibleName(QStringLiteral("Font Color"));
@@ -474,6 +488,14 @@ QWidget* EditorWindow::makeLayerColumn() {
                                                                  false, true);
                                }),
                         1, 1);
+    commands->addWidget(button(QStringLiteral("Replace Press Action"),
+                               [this] {
+                                   m_document.reassignTriggerAction(
+                                       VNTTriggerAction(m_pressActions->recordAt(
+                                           m_pressView->currentIndex().row())),
+                                       m_document.selectedAction());
+                               }),
+                        3, 0);
     commands->addWidget(button(QStringLiteral("Remove from Press Actions"),
                                [this] {
                                    m_document.removeActionFromTrigger(
@@ -487,6 +509,32 @@ QWidget* EditorWindow::makeLayerColumn() {
         2, 1);
     layout->addLayout(commands);
     return column;
+}
+
+void EditorWindow::keepTypedText() {
+    const VNTAction action = m_document.selectedAction();
+    if (!action || action.stringForKey(QStringLiteral("keyStrokes")) == m_textField->text())
+        return;
+    m_document.changeRecord(action, QStringLiteral("Type Text"), [&] {
+        recordTypingInTextField(action);
+        action.setStoredObject(m_textField->text(), QStringLiteral("keyStrokes"));
+    });
+}
+
+void EditorWindow::showCharacterPalette() {
+    if (!m_palette) {
+        m_palette = std::make_unique<CharacterPalette>(this);
+        m_palette->chosen = [this](const QString& text) {
+            if (!m_document.selectedAction().isKindOfClass(QStringLiteral("VNTAKeystroke")))
+                return;
+            // Replaces the selection, as typing would, and keeps the text at once: the field
+            // keeps the focus, so no end of editing would keep it.
+            m_textField->insert(text);
+            keepTypedText();
+        };
+    }
+    m_palette->show();
+    m_palette->raise();
 }
 
 bool EditorWindow::dropOnTriggerList(const QMimeData* data, int row, bool isRepeater) {
@@ -524,16 +572,9 @@ void EditorWindow::refresh() {
     selectRow(m_actionsView, m_actions.get(), m_document.selectedAction());
 
     const std::vector<VNTTriggerLayer> all = m_document.layers();
-    const QStringList items = m_document.layerMenuItems().mid(1);
-    if (m_layerMenu->count() != items.size() || [&] {
-            for (int i = 0; i < items.size(); ++i)
-                if (m_layerMenu->itemText(i) != items[i])
-                    return true;
-            return false;
-        }()) {
-        m_layerMenu->clear();
-        m_layerMenu->addItems(items);
-    }
+    const QStringList gotoItems = m_document.layerMenuItems();
+    replaceItems(m_layerMenu, gotoItems.mid(1));
+    replaceItems(m_gotoLayer, gotoItems);
     for (std::size_t i = 0; i < all.size(); ++i)
         if (all[i].isSameObject(m_document.selectedLayer()))
             m_layerMenu->setCurrentIndex(int(i));

@@ -19,6 +19,7 @@ class QStackedWidget;
 
 namespace vantir {
 
+class CharacterPalette;
 class RecordListModel;
 class VNTOSDController;
 
@@ -35,6 +36,8 @@ public:
     /// Brings the editor to the front.
     void showEditor();
     void toggleExpertView();
+    /// Shows the palette whose characters go into the keystroke's text.
+    void showCharacterPalette();
     bool expertMode() const { return m_expertMode; }
     /// The editor's own display.
     VNTOSDController& osdController() { return *m_osd; }
@@ -50,11 +53,14 @@ private:
     void refresh();
     void refreshActionPanel();
     void selectRow(QListView* view, RecordListModel* model, const VNTMutableDictionary& record);
+    /// Keeps the text field's contents as the selected keystroke's text.
+    void keepTypedText();
     bool dropOnTriggerList(const QMimeData* data, int row, bool isRepeater);
 
     EditorDocument& m_document;
     std::function<void(const VNTAction&)> m_perform;
     std::unique_ptr<VNTOSDController> m_osd;
+    std::unique_ptr<CharacterPalette> m_palette;
     bool m_expertMode = true;
     bool m_refreshing = false;
 
@@ -70,6 +76,7 @@ private:
     QListView* m_holdView = nullptr;
     QWidget* m_libraryColumn = nullptr;
     QComboBox* m_layerMenu = nullptr;
+    QComboBox* m_gotoLayer = nullptr;
     QLineEdit* m_buttonName = nullptr;
     QStackedWidget* m_actionPanels = nullptr;
     QLineEdit* m_actionName = nullptr;

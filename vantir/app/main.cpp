@@ -123,8 +123,9 @@ int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
     vantir::PaplaySoundPlayer sounds(resources.folder() + QStringLiteral("/sounds"));
     platform::LogindSleepWake sleepWake;
     const vantir::OSDTemplates templates = vantir::OSDTemplates::standard();
-    vantir::OSDWindow osdWindow(vantir::OSDWindow::Kind::Window, templates, defaults);
-    vantir::OSDWindow fullscreenWindow(vantir::OSDWindow::Kind::Fullscreen, templates, defaults);
+    vantir::OSDWindow osdWindow(vantir::OSDWindow::Kind::Window, templates, defaults, clock);
+    vantir::OSDWindow fullscreenWindow(vantir::OSDWindow::Kind::Fullscreen, templates, defaults,
+                                       clock);
     vantir::ControllerServices controllerServices{clock,      preferences, notifications,
                                                   repository, remote,      actions.scriptRunner(),
                                                   sounds,     sleepWake,   frontApplication};

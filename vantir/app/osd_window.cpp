@@ -1,6 +1,8 @@
 #include "vantir/app/osd_window.h"
 
+#include "platform/core/clock.h"
 #include "platform/core/defaults.h"
+#include "platform/core/log.h"
 #include "vantir/app/osd_controller.h"
 #include "vantir/core/classes.h"
 
@@ -10,8 +12,9 @@
 
 namespace vantir {
 
-OSDWindow::OSDWindow(Kind kind, const OSDTemplates& templates, const platform::Defaults& defaults)
-    : m_kind(kind), m_osd(std::make_unique<VNTOSDController>(templates)) {
+OSDWindow::OSDWindow(Kind kind, const OSDTemplates& templates, const platform::Defaults& defaults,
+                     platform::Clock& clock)
+    : m_kind(kind), m_osd(std::make_unique<VNTOSDController>(templates)), m_clock(clock) {
     Qt::WindowFlags flags = Qt::FramelessWindowHint;
     const bool onTop = kind == Kind::Fullscreen
                            ? !defaults.boolForKey(QStringLiteral("DontTakeOverScreen"))
@@ -60,6 +63,29 @@ void OSDWindow::setOSDBHighlighted(int osdb, bool highlighted) {
 
 void OSDWindow::setClickHandler(std::function<void(int osdb)> handler) {
     m_osd->setClickHandler(std::move(handler));
+}
+
+void OSDWindow::windowDidResignKey() {
+    if (m_kind != Kind::Fullscreen || !isVisible())
+        return;
+    platform::log(QStringLiteral("VNTController::windowDidResignKey: try to get key again"));
+    // Waiting lets the window that took the focus settle before it is taken back.
+    m_regainFocusTimer = m_clock.scheduleTimer(0.5, platform::Repeats::No, [this] {
+        if (isVisible())
+            open();
+    });
+}
+
+void OSDWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        windowDidResignKey();
+}
+
+void OSDWindow::hideEvent(QHideEvent* event) {
+    // A closed display does not come back by itself.
+    m_regainFocusTimer.reset();
+    QWidget::hideEvent(event);
 }
 
 void OSDWindow::mousePressEvent(QMouseEvent* event) {

@@ -114,6 +114,54 @@ TEST_F(EditorDocumentTest, AddingToATriggerInsertsAtTheIndexOrAppends) {
     EXPECT_FALSE(document->removeActionFromTrigger(5, false));
 }
 
+TEST_F(EditorDocumentTest, ReassignedEntryRenamesTheSelectedButtonAndUndoesAsOneStep) {
+    selectLayer("Presentation");
+    document->setSelectedOSDB(1);
+    const VNTTrigger trigger = document->selectedTrigger();
+    ASSERT_FALSE(trigger.isNull());
+    const VNTTriggerAction entry(VNTMutableDictionary::of(trigger.triggerActions()->at(0)));
+    const VNTAction old = entry.action();
+    const QString oldName = trigger.stringForKey(str("name"));
+    const VNTAction other = selectAction("Desktop", "Keys", "Escape");
+    ASSERT_FALSE(other.isSameObject(old));
+    const std::size_t users = other.users().size();
+
+    ASSERT_TRUE(document->reassignTriggerAction(entry, other));
+    EXPECT_EQ(entry.uuid(), other.uuid());
+    EXPECT_EQ(entry.storedObjectForKey(str("title")), Value("Escape"));
+    EXPECT_EQ(trigger.stringForKey(str("name")), str("Escape"));
+    EXPECT_EQ(other.users().size(), users + 1);
+    EXPECT_EQ(document->undoStack().count(), 1);
+
+    document->undoStack().undo();
+    EXPECT_EQ(entry.uuid(), old.uuid());
+    EXPECT_EQ(trigger.stringForKey(str("name")), oldName);
+    EXPECT_EQ(other.users().size(), users);
+
+    // An entry set elsewhere still renames the selected button, as an edit of its own.
+    entry.setObject(other.value(), str("assignedItem"));
+    EXPECT_EQ(trigger.stringForKey(str("name")), str("Escape"));
+    EXPECT_TRUE(document->isEdited());
+    EXPECT_FALSE(document->reassignTriggerAction(entry, VNTAction()));
+}
+
+TEST_F(EditorDocumentTest, GoToLayerPopUpSelectsTheChosenLayerOnly) {
+    const std::vector<VNTTriggerLayer> all = document->layers();
+    ASSERT_GE(all.size(), 2u);
+    const QStringList items = document->layerMenuItems();
+    ASSERT_EQ(items.size(), qsizetype(all.size()) + 1);
+    document->setSelectedOSDB(5);
+    ASSERT_TRUE(document->gotoLayerFrom(int(all.size())));
+    EXPECT_TRUE(document->selectedLayer().isSameObject(all.back()));
+    EXPECT_EQ(document->selectedOSDB(), 5) << "the button stays selected on the new layer";
+    EXPECT_EQ(items.last(), all.back().nameWithID());
+
+    for (const int ignored : {0, -1, int(all.size()) + 1})
+        EXPECT_FALSE(document->gotoLayerFrom(ignored));
+    EXPECT_TRUE(document->selectedLayer().isSameObject(all.back()));
+    EXPECT_FALSE(document->isEdited());
+}
+
 TEST_F(EditorDocumentTest, RemovingAnActionInUseAsksAndTakesItOffEveryButton) {
     const VNTAction space = selectAction("Desktop", "Keys", "Space");
     ASSERT_TRUE(space.hasUsers());

@@ -1,5 +1,6 @@
 // The editor window's own pieces: recording a key, the expert view, the display's selection.
 
+#include "vantir/app/editor_character_palette.h"
 #include "vantir/app/editor_window.h"
 #include "vantir/app/osd_controller.h"
 #include "vantir/app/osd_view.h"
@@ -13,6 +14,9 @@
 #include <QListView>
 #include <QSpinBox>
 #include <QTest>
+#include <QToolButton>
+
+#include <set>
 
 namespace vantir {
 namespace {
@@ -67,6 +71,45 @@ TEST_F(EditorWindowTest, KeyPressedInTheKeyFieldIsRecordedAsOneUndoableEdit) {
     document->undoStack().undo();
     EXPECT_EQ(action.integerForKey(str("keyCode")), 0);
     EXPECT_TRUE(action.boolForKey(str("shiftDown")));
+}
+
+TEST_F(EditorWindowTest, CharacterPaletteTypesIntoTheKeystrokeTextAtTheCursor) {
+    selectKeys();
+    const VNTAction action = document->addAction(ActionKind::Keystroke);
+    auto* text = named<QLineEdit>("Text");
+    text->setText(str("ab"));
+    text->setCursorPosition(1);
+    window->showCharacterPalette();
+    auto* palette = named<QWidget>("Character Palette");
+    ASSERT_NE(palette, nullptr);
+    EXPECT_TRUE(palette->isVisible());
+    QToolButton* right = nullptr;
+    for (QToolButton* button : palette->findChildren<QToolButton*>())
+        if (button->accessibleName() == str("Right Arrow"))
+            right = button;
+    ASSERT_NE(right, nullptr);
+
+    const int steps = document->undoStack().index();
+    QTest::mouseClick(right, Qt::LeftButton);
+    EXPECT_EQ(action.stringForKey(str("keyStrokes")), str("a\u2192b"));
+    EXPECT_EQ(document->undoStack().index(), steps + 1);
+    document->undoStack().undo();
+    EXPECT_TRUE(action.stringForKey(str("keyStrokes")).isEmpty());
+
+    // Without a keystroke selected the palette changes nothing.
+    document->setSelectedAction(VNTAction());
+    QTest::mouseClick(right, Qt::LeftButton);
+    EXPECT_EQ(document->undoStack().index(), steps);
+}
+
+TEST(CharacterPaletteCharacters, EachHasItsOwnNameAndOneCharacter) {
+    std::set<QString> names;
+    std::set<QString> texts;
+    for (const PaletteCharacter& character : paletteCharacters()) {
+        EXPECT_EQ(character.text.size(), 1) << character.name.toStdString();
+        EXPECT_TRUE(names.insert(character.name).second) << character.name.toStdString();
+        EXPECT_TRUE(texts.insert(character.text).second) << character.name.toStdString();
+    }
 }
 
 TEST_F(EditorWindowTest, ClickOnTheDisplaySelectsTheButtonAndItsActions) {
