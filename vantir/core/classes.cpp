@@ -240,8 +240,15 @@ void registerRemoteClasses() {
             const VNTAction action(VNTMutableDictionary::of(value));
             if (!action)
                 return;
+            // The entry moves to the new action's users, or removing the old action would
+            // still strip it from its button.
+            const VNTTriggerAction entry(self);
+            const VNTAction previous = entry.action();
+            const bool wasUser = previous && previous.removeUser(entry);
             self.setStoredObject(action.uuid(), kUUID);
             self.setStoredObject(action.name(), QStringLiteral("title"));
+            if (wasUser)
+                action.addUser(entry);
             postModelNotification(QStringLiteral("SetTriggerAction"), action.identity());
         });
     const auto libraryParentOf = [](const Value& object) -> Value {

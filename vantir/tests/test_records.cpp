@@ -200,6 +200,29 @@ TEST_F(RecordTest, UsersAreTheTriggerActionsThatReferToAnAction) {
     EXPECT_FALSE(action.hasUsers());
 }
 
+TEST_F(RecordTest, AssigningAnotherActionMovesTheEntryToItsUsers) {
+    const VNTAction first(VNTMutableDictionary::newInstance(str("VNTAKeystroke")));
+    const VNTAction second(VNTMutableDictionary::newInstance(str("VNTAMouse")));
+    const VNTTrigger trigger(VNTMutableDictionary::newInstance(str("VNTTriggerAppleRemote")));
+    const VNTTriggerAction press(VNTMutableDictionary::newInstance(str("VNTTriggerAction")));
+    press.setStoredObject(first.uuid(), str("uuid"));
+    trigger.triggerActions()->push_back(press.value());
+    trigger.registerUsedActions();
+
+    press.setObject(second.value(), str("assignedItem"));
+    EXPECT_FALSE(first.hasUsers());
+    ASSERT_EQ(second.users().size(), 1u);
+    // Removing the action the entry left must not take the entry off its button.
+    for (const VNTTriggerAction& user : first.users())
+        user.actionWillRemove(first);
+    EXPECT_EQ(trigger.triggerActions()->size(), 1u);
+
+    // An entry that no action counted as its user is not made one.
+    const VNTTriggerAction loose(VNTMutableDictionary::newInstance(str("VNTTriggerAction")));
+    loose.setObject(first.value(), str("assignedItem"));
+    EXPECT_FALSE(first.hasUsers());
+}
+
 TEST_F(RecordTest, UsersKeepTheOrderInWhichTheyCame) {
     const VNTAction action(VNTMutableDictionary::newInstance(str("VNTAKeystroke")));
     std::vector<VNTTriggerAction> references;
