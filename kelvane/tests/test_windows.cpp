@@ -1,14 +1,11 @@
 #include "kelvane/app/components/paned_prefs_window_controller.h"
-#include "kelvane/app/components/shortcut_control.h"
 #include "kelvane/app/first_start_notice.h"
 #include "platform/testing/manual_clock.h"
-#include "platform/testing/scripted_alerts.h"
 #include "platform/testing/wait.h"
 
 #include <QLabel>
 #include <QStackedWidget>
 #include <QToolBar>
-#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -83,26 +80,4 @@ TEST(PanedPrefsWindow, ShowsTheFirstPaneThenCrossFadesToAnother) {
     panes.showWindow();
     EXPECT_EQ(stack->currentWidget(), panes.first);
     EXPECT_EQ(panes.window()->findChildren<QToolBar*>().size(), 1);
-}
-
-TEST(ShortcutControl, ShowsItsCombinationAndClearsIt) {
-    components::KVKeyCodeTransformer names(
-        [](int) { return QStringLiteral("t"); },
-        *platform::StringsTable::parse(
-            "<plist version=\"1.0\"><dict><key>Click to record shortcut</key>"
-            "<string>Click to record shortcut</string></dict></plist>"));
-    components::KVShortcutValidator validator(names, nullptr, {});
-    platform::doubles::ScriptedAlerts alerts;
-    components::KVShortcutControl control(QStringLiteral("Toggle shortcut"), validator, alerts);
-    int changes = 0;
-    QObject::connect(&control, &components::KVShortcutControl::keyComboDidChange,
-                     [&changes] { ++changes; });
-    control.setKeyCombo(0x11,
-                        platform::hotkey_modifiers::Control | platform::hotkey_modifiers::Option);
-    EXPECT_EQ(control.text(), QStringLiteral("\u2303\u2325T"));
-    EXPECT_EQ(control.carbonFlags(), 0x1800u);
-    control.findChild<QToolButton*>()->click();
-    EXPECT_EQ(changes, 1);
-    EXPECT_EQ(control.keyCode(), -1);
-    EXPECT_EQ(control.text(), QStringLiteral("Click to record shortcut"));
 }
