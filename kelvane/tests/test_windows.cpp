@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QStackedWidget>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,15 @@ TEST(PanedPrefsWindow, ShowsTheFirstPaneThenCrossFadesToAnother) {
     EXPECT_TRUE(
         platform::doubles::waitUntil([&] { return stack->currentWidget() == panes.second; }, 3000));
     EXPECT_EQ(panes.currentIdentifier(), QStringLiteral("Updates"));
+
+    // Assistive technologies toggle the toolbar item instead of clicking it.
+    auto* generalItem =
+        qobject_cast<QToolButton*>(panes.window()->findChild<QToolBar*>()->widgetForAction(
+            panes.window()->findChild<QToolBar*>()->actions().front()));
+    ASSERT_NE(generalItem, nullptr);
+    generalItem->toggle();
+    EXPECT_TRUE(
+        platform::doubles::waitUntil([&] { return stack->currentWidget() == panes.first; }, 3000));
 
     // Shown again, the window starts over on its first pane, with the toolbar made anew.
     panes.close();
