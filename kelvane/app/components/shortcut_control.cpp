@@ -116,6 +116,7 @@ QSize KVImageButton::sizeHint() const {
 
 void KVImageButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QPixmap& stateImage = m_images[std::size_t(state())];
     const QPixmap& image = stateImage.isNull() ? m_images[0] : stateImage;
     if (image.isNull()) {
