@@ -1,6 +1,7 @@
 #include "kelvane/app/components/shortcut_control.h"
 
 #include "platform/core/alerts.h"
+#include "platform/core/log.h"
 #include "platform/core/virtual_key_codes.h"
 
 #include <QEnterEvent>
@@ -98,6 +99,9 @@ void KVImageButton::loadImages(const QString& folder, const QString& name) {
         return image;
     };
     m_images = {load(""), load("Rollover"), load("Pressed")};
+    if (!hasImage())
+        platform::log(QStringLiteral("The image %1 is missing from %2; showing %3 instead")
+                          .arg(name, folder, m_glyph));
     updateGeometry();
     update();
 }
@@ -185,7 +189,11 @@ KVShortcutControl::KVShortcutControl(const QString& accessibleName,
         endRecording();
         refresh();
     });
-    connect(m_snapbackButton, &KVImageButton::hoveredChanged, this, &KVShortcutControl::refresh);
+    connect(m_snapbackButton, &KVImageButton::hoveredChanged, this, [this] {
+        // Hiding the button when recording ends unhovers it; refresh has that in hand.
+        if (m_cell.isRecording())
+            refresh();
+    });
     refresh();
 }
 
