@@ -1,5 +1,7 @@
 #include "kelvane/app/preferences_controller.h"
 
+#include "platform/core/log.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -45,20 +47,27 @@ KelvanePreferencesController::KelvanePreferencesController(
     refresh();
 }
 
-QIcon KelvanePreferencesController::paneImage(const QString& file, const QString& themeName) const {
-    const QString path = m_resourceFolder + QLatin1Char('/') + file;
-    if (QFile::exists(path))
-        return QIcon(path);
-    return QIcon::fromTheme(themeName);
+QString KelvanePreferencesController::imageFolder() const {
+    return m_resourceFolder + QStringLiteral("/images");
+}
+
+QIcon KelvanePreferencesController::paneImage(const QString& file) const {
+    // Our own images: a bare session has no icon theme to borrow from.
+    const QString path = imageFolder() + QLatin1Char('/') + file;
+    if (!QFile::exists(path)) {
+        platform::log(QStringLiteral("The preferences image %1 is missing").arg(path));
+        return {};
+    }
+    return QIcon(path);
 }
 
 void KelvanePreferencesController::setupToolbar() {
     addView(generalPreferenceView, m_strings.text(QStringLiteral("General")),
-            paneImage(QStringLiteral("General.png"), QStringLiteral("preferences-system")));
+            paneImage(QStringLiteral("General.png")));
     addView(advancedPreferenceView, m_strings.text(QStringLiteral("Advanced")),
-            paneImage(QStringLiteral("Advanced.png"), QStringLiteral("preferences-other")));
+            paneImage(QStringLiteral("Advanced.png")));
     addView(updatesPreferenceView, m_strings.text(QStringLiteral("Updates")),
-            paneImage(QStringLiteral("Updates.png"), QStringLiteral("system-software-update")));
+            paneImage(QStringLiteral("Updates.png")));
     setCrossFade(true);
     setShiftSlowsAnimation(true);
 }
@@ -122,7 +131,8 @@ QWidget* KelvanePreferencesController::makeAdvancedView() {
         {HotKeyRole::Toggle, QStringLiteral("Toggle shortcut")},
     }};
     for (const auto& [role, name] : roles) {
-        auto* recorder = new components::KVShortcutControl(name, m_validator, m_alerts);
+        auto* recorder =
+            new components::KVShortcutControl(name, m_validator, m_alerts, imageFolder());
         m_recorders[std::size_t(role)] = recorder;
         layout->addRow(name + QLatin1Char(':'), recorder);
         connect(recorder, &components::KVShortcutControl::keyComboDidChange, this,

@@ -36,7 +36,8 @@ private:
     QWidget* makeGeneralView();
     QWidget* makeAdvancedView();
     QWidget* makeUpdatesView();
-    QIcon paneImage(const QString& file, const QString& themeName) const;
+    QString imageFolder() const;
+    QIcon paneImage(const QString& file) const;
 
     KelvaneController& m_controller;
     const components::KVShortcutValidator& m_validator;

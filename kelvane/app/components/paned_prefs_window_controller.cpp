@@ -31,8 +31,12 @@ void KVPanedPrefsWindowController::addView(QWidget* view, const QString& label,
     item->setCheckable(true);
     m_toolbarItems[label] = item;
     m_toolbar->addAction(item);
-    connect(item, &QAction::triggered, this,
-            [this, label] { displayViewForIdentifier(label, true); });
+    // Toggled rather than triggered: assistive technologies toggle a checkable toolbar item
+    // without triggering it.
+    connect(item, &QAction::toggled, this, [this, label](bool checked) {
+        if (checked && label != m_current)
+            displayViewForIdentifier(label, true);
+    });
     auto* stack = static_cast<QStackedWidget*>(m_window->centralWidget());
     if (stack->indexOf(view) < 0)
         stack->addWidget(view);
@@ -76,11 +80,12 @@ void KVPanedPrefsWindowController::displayViewForIdentifier(const QString& ident
     const auto view = m_toolbarViews.find(identifier);
     if (view == m_toolbarViews.end() || !view->second)
         return;
+    // Set before checking the item, whose toggled signal must not switch a second time.
+    m_current = identifier;
     m_toolbarItems[identifier]->setChecked(true);
     m_window->setWindowTitle(identifier);
     auto* stack = static_cast<QStackedWidget*>(m_window->centralWidget());
     QWidget* old = stack->currentWidget();
-    m_current = identifier;
     if (m_animation)
         m_animation->stop();
     const auto show = [stack, target = view->second] {

@@ -1,11 +1,13 @@
 #include "kelvane/app/components/shortcut_control.h"
 
 #include "platform/core/alerts.h"
+#include "platform/core/log.h"
 #include "platform/core/virtual_key_codes.h"
 
+#include <QEnterEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QToolButton>
+#include <QPainter>
 
 namespace kelvane::components {
 namespace {
@@ -69,39 +71,128 @@ KVShortcutCell::Outcome KVShortcutCell::keyDown(int keyCode, quint32 cocoaFlags,
     return Outcome::Recorded;
 }
 
-QString KVShortcutCell::displayText(quint32 heldFlags) const {
+QString KVShortcutCell::displayText(quint32 heldFlags, bool pointerOverSnapback) const {
     const KVKeyCodeTransformer& names = m_validator.names();
     if (m_recording) {
         const QString glyphs = KVStringForCocoaModifierFlags(filteredCocoaFlags(heldFlags));
-        return glyphs.isEmpty() ? names.text("Type shortcut") : glyphs;
+        if (!glyphs.isEmpty())
+            return glyphs;
+        return names.text(pointerOverSnapback ? "Use old shortcut" : "Type shortcut");
     }
     if (isEmpty())
         return names.text("Click to record shortcut");
     return names.stringForCocoaModifierFlagsAndKeyCode(m_keyCombo.flags, m_keyCombo.code);
 }
 
+KVImageButton::KVImageButton(const QString& accessibleName, const QString& glyph, QWidget* parent)
+    : QAbstractButton(parent), m_glyph(glyph) {
+    setAccessibleName(accessibleName);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::ArrowCursor);
+}
+
+void KVImageButton::loadImages(const QString& folder, const QString& name) {
+    const auto load = [&folder, &name](const char* state) {
+        QPixmap image(folder + QLatin1Char('/') + name + QLatin1String(state) +
+                      QStringLiteral(".png"));
+        image.setDevicePixelRatio(2.0);
+        return image;
+    };
+    m_images = {load(""), load("Rollover"), load("Pressed")};
+    if (!hasImage())
+        platform::log(QStringLiteral("The image %1 is missing from %2; showing %3 instead")
+                          .arg(name, folder, m_glyph));
+    updateGeometry();
+    update();
+}
+
+KVImageButton::State KVImageButton::state() const {
+    if (isDown())
+        return State::Pressed;
+    return m_hovered ? State::Rollover : State::Normal;
+}
+
+QSize KVImageButton::sizeHint() const {
+    if (!hasImage())
+        return {16, 16};
+    return m_images[0].deviceIndependentSize().toSize();
+}
+
+void KVImageButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QPixmap& stateImage = m_images[std::size_t(state())];
+    const QPixmap& image = stateImage.isNull() ? m_images[0] : stateImage;
+    if (image.isNull()) {
+        painter.setPen(palette().color(state() == State::Normal ? QPalette::PlaceholderText
+                                                                : QPalette::ButtonText));
+        painter.drawText(rect(), Qt::AlignCenter, m_glyph);
+        return;
+    }
+    const QSizeF size = image.deviceIndependentSize();
+    painter.drawPixmap(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2),
+                       image);
+}
+
+void KVImageButton::enterEvent(QEnterEvent* event) {
+    setHovered(true);
+    QAbstractButton::enterEvent(event);
+}
+
+void KVImageButton::leaveEvent(QEvent* event) {
+    setHovered(false);
+    QAbstractButton::leaveEvent(event);
+}
+
+void KVImageButton::hideEvent(QHideEvent* event) {
+    // A hidden button gets no leave event, and must not look hovered when it shows again.
+    setHovered(false);
+    QAbstractButton::hideEvent(event);
+}
+
+void KVImageButton::setHovered(bool hovered) {
+    if (m_hovered == hovered)
+        return;
+    m_hovered = hovered;
+    update();
+    Q_EMIT hoveredChanged();
+}
+
 KVShortcutControl::KVShortcutControl(const QString& accessibleName,
                                      const KVShortcutValidator& validator, platform::Alerts& alerts,
-                                     QWidget* parent)
+                                     const QString& imageFolder, QWidget* parent)
     : QPushButton(parent), m_cell(validator), m_alerts(alerts),
-      m_clearButton(new QToolButton(this)) {
+      m_removeButton(new KVImageButton(QStringLiteral("Clear %1").arg(accessibleName),
+                                       QStringLiteral("\u2715"), this)),
+      m_snapbackButton(new KVImageButton(
+          QStringLiteral("%1: %2").arg(accessibleName, validator.names().text("Use old shortcut")),
+          QStringLiteral("\u21B6"), this)) {
     setAccessibleName(accessibleName);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumWidth(170);
-    m_clearButton->setText(QStringLiteral("\u2715"));
-    m_clearButton->setAccessibleName(QStringLiteral("Clear %1").arg(accessibleName));
-    m_clearButton->setAutoRaise(true);
-    m_clearButton->setFocusPolicy(Qt::NoFocus);
+    m_removeButton->loadImages(imageFolder, QStringLiteral("KVRemoveShortcut"));
+    m_snapbackButton->loadImages(imageFolder, QStringLiteral("KVSnapback"));
+    m_snapbackButton->setToolTip(validator.names().text("Use old shortcut"));
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setContentsMargins(4, 2, 4, 2);
     layout->addStretch();
-    layout->addWidget(m_clearButton);
+    layout->addWidget(m_removeButton);
+    layout->addWidget(m_snapbackButton);
     connect(this, &QPushButton::clicked, this, &KVShortcutControl::startRecording);
-    connect(m_clearButton, &QToolButton::clicked, this, [this] {
-        m_cell.endRecording();
+    connect(m_removeButton, &KVImageButton::clicked, this, [this] {
+        endRecording();
         m_cell.setKeyCombo({});
         refresh();
         Q_EMIT keyComboDidChange();
+    });
+    connect(m_snapbackButton, &KVImageButton::clicked, this, [this] {
+        endRecording();
+        refresh();
+    });
+    connect(m_snapbackButton, &KVImageButton::hoveredChanged, this, [this] {
+        // Hiding the button when recording ends unhovers it; refresh has that in hand.
+        if (m_cell.isRecording())
+            refresh();
     });
     refresh();
 }
@@ -121,11 +212,20 @@ void KVShortcutControl::startRecording() {
     refresh();
 }
 
+void KVShortcutControl::endRecording() {
+    if (!m_cell.isRecording())
+        return;
+    m_cell.endRecording();
+    releaseKeyboard();
+}
+
 void KVShortcutControl::refresh() {
-    setText(m_cell.displayText(m_heldFlags));
+    const bool recording = m_cell.isRecording();
+    m_removeButton->setVisible(!m_cell.isEmpty() && !recording);
+    m_snapbackButton->setVisible(recording);
+    setText(m_cell.displayText(m_heldFlags, recording && m_snapbackButton->isHovered()));
     setAccessibleDescription(text());
-    m_clearButton->setVisible(!m_cell.isEmpty() && !m_cell.isRecording());
-    setDown(m_cell.isRecording());
+    setDown(recording);
 }
 
 quint32 KVShortcutControl::cocoaFlagsOf(Qt::KeyboardModifiers modifiers) {
@@ -210,8 +310,7 @@ void KVShortcutControl::keyReleaseEvent(QKeyEvent* event) {
 
 void KVShortcutControl::focusOutEvent(QFocusEvent* event) {
     if (m_cell.isRecording()) {
-        m_cell.endRecording();
-        releaseKeyboard();
+        endRecording();
         refresh();
     }
     QPushButton::focusOutEvent(event);

@@ -2,11 +2,12 @@
 
 #include "kelvane/app/components/shortcut_validator.h"
 
+#include <QAbstractButton>
+#include <QPixmap>
 #include <QPushButton>
 
+#include <array>
 #include <functional>
-
-class QToolButton;
 
 namespace platform {
 class Alerts;
@@ -56,8 +57,9 @@ public:
     Outcome keyDown(int keyCode, quint32 cocoaFlags, const QString& characters,
                     std::optional<ShortcutError>* error);
 
-    /// What the recorder shows, given the modifiers held while recording.
-    QString displayText(quint32 heldFlags) const;
+    /// What the recorder shows, given the modifiers held while recording and whether the
+    /// pointer is over the snap-back button.
+    QString displayText(quint32 heldFlags, bool pointerOverSnapback = false) const;
 
 private:
     const KVShortcutValidator& m_validator;
@@ -65,19 +67,59 @@ private:
     bool m_recording = false;
 };
 
+/// A small button drawn from images: its normal image, and optionally others while it is
+/// pressed or the pointer is over it. Without images it shows a glyph instead.
+class KVImageButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    enum class State { Normal, Rollover, Pressed };
+
+    KVImageButton(const QString& accessibleName, const QString& glyph, QWidget* parent = nullptr);
+
+    /// Reads "<name>.png", "<name>Rollover.png" and "<name>Pressed.png" from `folder`; missing
+    /// state images fall back to the normal one. The images are drawn at twice their size.
+    void loadImages(const QString& folder, const QString& name);
+    bool hasImage() const { return !m_images[0].isNull(); }
+    State state() const;
+    bool isHovered() const { return m_hovered; }
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void hoveredChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void setHovered(bool hovered);
+
+    QString m_glyph;
+    std::array<QPixmap, 3> m_images; // by State
+    bool m_hovered = false;
+};
+
 /// The shortcut recorder: click it (or press Space on it) and type a combination. A taken
 /// combination is explained in an alert and recording goes on.
 class KVShortcutControl : public QPushButton {
     Q_OBJECT
 public:
+    /// `imageFolder` holds the images of the remove and snap-back buttons.
     KVShortcutControl(const QString& accessibleName, const KVShortcutValidator& validator,
-                      platform::Alerts& alerts, QWidget* parent = nullptr);
+                      platform::Alerts& alerts, const QString& imageFolder,
+                      QWidget* parent = nullptr);
 
     KVShortcutCell& cell() { return m_cell; }
     /// The combination in hot key modifiers.
     int keyCode() const { return m_cell.keyCombo().code; }
     quint32 carbonFlags() const { return cocoaToCarbonFlags(m_cell.keyCombo().flags); }
     void setKeyCombo(int keyCode, quint32 carbonFlags);
+    /// Clears the combination; shown while a combination is set and not recording.
+    KVImageButton* removeButton() { return m_removeButton; }
+    /// Ends recording without a change; shown while recording.
+    KVImageButton* snapbackButton() { return m_snapbackButton; }
 
     static quint32 carbonToCocoaFlags(quint32 flags) { return KVCarbonToCocoaFlags(flags); }
     static quint32 cocoaToCarbonFlags(quint32 flags) { return KVCocoaToCarbonFlags(flags); }
@@ -93,12 +135,14 @@ protected:
 
 private:
     void startRecording();
+    void endRecording();
     void refresh();
     static quint32 cocoaFlagsOf(Qt::KeyboardModifiers modifiers);
 
     KVShortcutCell m_cell;
     platform::Alerts& m_alerts;
-    QToolButton* m_clearButton;
+    KVImageButton* m_removeButton;
+    KVImageButton* m_snapbackButton;
     quint32 m_heldFlags = 0;
 };
 

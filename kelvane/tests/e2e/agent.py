@@ -160,6 +160,19 @@ def with_led(home):
         preferences = app.window("Kelvane Preferences")
         preferences.find(None, "Advanced").press()
         recorder = preferences.find("push button", "Toggle shortcut")
+        wait_until(recorder.is_showing, "the Advanced pane")
+        # The snap-back button ends recording and keeps the old shortcut.
+        old_shortcut = recorder.description
+        recorder.press()
+        wait_until(lambda: recorder.description == "Type shortcut", "the recorder recording")
+        snapback = preferences.find("push button", "Toggle shortcut: Use old shortcut")
+        x, y, width, height = snapback.extents()
+        guitest.xdotool("mousemove", "--sync", str(x + width // 2), str(y + height // 2))
+        wait_until(lambda: recorder.description == "Use old shortcut", "the snap-back hint")
+        guitest.xdotool("click", "1")
+        wait_until(lambda: recorder.description == old_shortcut, "the old shortcut kept")
+        # Off the snap-back button, or the recorder shows its hint instead of "Type shortcut".
+        guitest.xdotool("mousemove", "--sync", str(x + width // 2), str(y + height * 4))
         recorder.press()
         wait_until(lambda: recorder.description == "Type shortcut", "the recorder recording")
         guitest.key("ctrl+shift+l")
