@@ -83,13 +83,15 @@ bool KeystrokePerformer::perform(const VNTAction& action) {
     // The program itself, or no application at all, counts as running. The program has no
     // desktop entry to start it by; it is only brought forward when it has a window.
     const bool isOwnOrNone = target.isEmpty() || sameName(target, kProgramName);
-    const bool hasWindow =
-        m_services.workspace.launchedApplications().contains(target, Qt::CaseInsensitive);
+    // Listing the desktop's windows asks the server about each; only ask when it decides.
+    const auto hasWindow = [&] {
+        return m_services.workspace.launchedApplications().contains(target, Qt::CaseInsensitive);
+    };
     bool launched = true;
     if (isOwnOrNone) {
-        if (bringToFront && hasWindow)
+        if (bringToFront && hasWindow())
             m_services.workspace.launchApplication(target);
-    } else if (bringToFront || !hasWindow) {
+    } else if (bringToFront || !hasWindow()) {
         launched = m_services.workspace.launchApplication(target);
     }
     if (!launched) {

@@ -6,17 +6,13 @@
 #include "platform/testing/recording_event_poster.h"
 #include "platform/testing/wait.h"
 #include "platform/testing/x11_input_recorder.h"
+#include "vantir/tests/remote_fifo_program.h"
 
-#include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 
-#include <fcntl.h>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <linux/input.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using platform::doubles::buttonWord;
 using platform::doubles::virtualKeyWord;
@@ -72,61 +68,20 @@ QString archive(const QString& mark) {
            str("</array></dict></array></dict></array></dict></plist>\n");
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 class ActionsProgram : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(recorder.isRecording()) << "no X server with XInput 2";
-        mark = folder.path() + str("/mark");
-        fifo = folder.path() + str("/remote");
-        ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-        ASSERT_TRUE(
-            writeFile(folder.path() + str("/data/Vantir/archive.xml"), archive(mark).toUtf8()));
+        mark = vantir.path(str("mark"));
+        ASSERT_TRUE(vantir.writeFile(str("data/Vantir/archive.xml"), archive(mark).toUtf8()));
         // No display window: posted buttons would land on it, under the pointer in the middle of
         // the screen, and a loaded server then withholds some of their raw events from others.
-        ASSERT_TRUE(
-            writeFile(folder.path() + str("/config/Vantir.plist"),
-                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-                      "<key>LookForUpdate</key><false/><key>ScriptTimeout</key><integer>1</integer>"
-                      "<key>DebugMode</key><true/><key>ShowOSDAtStartup</key><false/>"
-                      "</dict></plist>\n"));
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(str("XDG_CONFIG_HOME"), folder.path() + str("/config"));
-        environment.insert(str("XDG_DATA_HOME"), folder.path() + str("/data"));
-        environment.insert(str("HOME"), folder.path());
-        environment.insert(str("QT_QPA_PLATFORM"), str("xcb"));
-        program.setProcessEnvironment(environment);
-        QObject::connect(&program, &QProcess::readyReadStandardError,
-                         [this] { log += QString::fromLocal8Bit(program.readAllStandardError()); });
-        program.start(qEnvironmentVariable("VANTIR_PROGRAM"), {str("--remote-device"), fifo});
-        ASSERT_TRUE(program.waitForStarted());
-        writer = ::open(fifo.toLocal8Bit().constData(), O_WRONLY);
-        ASSERT_GE(writer, 0);
-    }
-    void TearDown() override {
-        if (writer >= 0)
-            ::close(writer);
-        program.terminate();
-        program.waitForFinished(20000);
-        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << log.toStdString();
+        vantir.start("<key>LookForUpdate</key><false/><key>ScriptTimeout</key><integer>1</integer>"
+                     "<key>DebugMode</key><true/><key>ShowOSDAtStartup</key><false/>",
+                     str("xcb"));
     }
 
-    void click(int code) {
-        input_event events[4]{};
-        events[0].type = EV_KEY;
-        events[0].code = std::uint16_t(code);
-        events[0].value = 1;
-        events[1].type = EV_SYN;
-        events[2] = events[0];
-        events[2].value = 0;
-        events[3].type = EV_SYN;
-        ASSERT_EQ(::write(writer, events, sizeof events), ssize_t(sizeof events));
-    }
+    void click(int code) { vantir.click(code); }
 
     /// Waits until the server has delivered `count` key and button events in all.
     QStringList received(int count) {
@@ -145,11 +100,10 @@ protected:
     }
 
     X11InputRecorder recorder;
-    QTemporaryDir folder;
-    QString mark, fifo, log;
-    QProcess program;
+    vantir::testing::RemoteFifoProgram vantir;
+    const QString& log = vantir.log;
+    QString mark;
     QStringList seen;
-    int writer = -1;
 };
 
 } // namespace
@@ -198,5 +152,5 @@ TEST_F(ActionsProgram, AHangingScriptIsStoppedAtItsLimitAndTheRemoteStillAnswers
                                            virtualKeyWord(0x00, true), virtualKeyWord(0x00, false),
                                            virtualKeyWord(platform::vk::Shift, false)}))
         << log.toStdString();
-    EXPECT_EQ(program.state(), QProcess::Running);
+    EXPECT_EQ(vantir.program.state(), QProcess::Running);
 }

@@ -2,16 +2,10 @@
 // records: what it logs for each decided event with "DontPerformARButton" set.
 
 #include "platform/testing/wait.h"
+#include "vantir/tests/remote_fifo_program.h"
 
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/input.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using platform::doubles::waitUntil;
 
@@ -24,48 +18,13 @@ QString str(const char* text) {
 class RemoteProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        fifo = folder.path() + str("/remote");
-        ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-        QFile settings(folder.path() + str("/config/Vantir.plist"));
-        QDir().mkpath(folder.path() + str("/config"));
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-                       "<key>DontPerformARButton</key><true/><key>DebugMode</key><true/>"
-                       "<key>LookForUpdate</key><false/></dict></plist>\n");
-        settings.close();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(str("XDG_CONFIG_HOME"), folder.path() + str("/config"));
-        environment.insert(str("XDG_DATA_HOME"), folder.path() + str("/data"));
-        environment.insert(str("QT_QPA_PLATFORM"), str("offscreen"));
-        program.setProcessEnvironment(environment);
-        program.setProcessChannelMode(QProcess::SeparateChannels);
-        QObject::connect(&program, &QProcess::readyReadStandardError,
-                         [this] { log += QString::fromLocal8Bit(program.readAllStandardError()); });
-        program.start(qEnvironmentVariable("VANTIR_PROGRAM"), {str("--remote-device"), fifo});
-        ASSERT_TRUE(program.waitForStarted());
-        writer = ::open(fifo.toLocal8Bit().constData(), O_WRONLY);
-        ASSERT_GE(writer, 0);
-    }
-    void TearDown() override {
-        if (writer >= 0)
-            ::close(writer);
-        program.terminate();
-        program.waitForFinished(10000);
-        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << log.toStdString();
+        vantir.start("<key>DontPerformARButton</key><true/><key>DebugMode</key><true/>"
+                     "<key>LookForUpdate</key><false/>",
+                     str("offscreen"));
     }
 
-    void key(int code, int value) {
-        input_event events[2]{};
-        events[0].type = EV_KEY;
-        events[0].code = std::uint16_t(code);
-        events[0].value = value;
-        events[1].type = EV_SYN;
-        ASSERT_EQ(::write(writer, events, sizeof events), ssize_t(sizeof events));
-    }
-    void click(int code) {
-        key(code, 1);
-        key(code, 0);
-    }
+    void key(int code, int value) { vantir.key(code, value); }
+    void click(int code) { vantir.click(code); }
     /// The event lines logged so far.
     QStringList events() const {
         QStringList lines;
@@ -78,11 +37,8 @@ protected:
         return waitUntil([&] { return events().size() >= count; }, 15000);
     }
 
-    QTemporaryDir folder;
-    QString fifo;
-    QProcess program;
-    QString log;
-    int writer = -1;
+    vantir::testing::RemoteFifoProgram vantir;
+    const QString& log = vantir.log;
 };
 
 } // namespace

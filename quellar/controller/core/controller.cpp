@@ -203,13 +203,8 @@ bool Controller::updateDriver() {
         return false;
     // The msr module itself carries no version of ours, and unloading it fails where it is
     // built in: only its configuration is replaced.
-    if (!ctlDaemon(false) || !run(HelperVerb::RemoveDriver))
-        return false;
-    m_services.pause.pause(0.2);
-    if (!run(HelperVerb::InstallDriver))
-        return false;
-    m_services.pause.pause(0.2);
-    return kextLoad() && ctlDaemon(true);
+    return replaceInstalled(HelperVerb::RemoveDriver, HelperVerb::InstallDriver) && kextLoad() &&
+           ctlDaemon(true);
 }
 
 bool Controller::updateDaemon() {
@@ -221,13 +216,18 @@ bool Controller::updateDaemon() {
                            "settings will not be affected."),
             {yes(), no()}) != platform::AlertResponse::First)
         return false;
-    if (!ctlDaemon(false) || !run(HelperVerb::RemoveDaemon))
+    return replaceInstalled(HelperVerb::RemoveDaemon, HelperVerb::InstallDaemon) &&
+           ctlDaemon(wasOn);
+}
+
+bool Controller::replaceInstalled(HelperVerb remove, HelperVerb install) {
+    if (!ctlDaemon(false) || !run(remove))
         return false;
     m_services.pause.pause(0.2);
-    if (!run(HelperVerb::InstallDaemon))
+    if (!run(install))
         return false;
     m_services.pause.pause(0.2);
-    return ctlDaemon(wasOn);
+    return true;
 }
 
 bool Controller::uninstallFiles() {

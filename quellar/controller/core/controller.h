@@ -168,6 +168,8 @@ private:
     void tell(const QString& title, const QString& message);
     void createSettings();
     bool run(HelperVerb verb, const QByteArray& input = {});
+    /// Stops the daemon and puts a fresh copy of one installed piece in place of the old.
+    bool replaceInstalled(HelperVerb remove, HelperVerb install);
     bool ChangePlist(int control);
     void fillLists();
     void changeFreq();

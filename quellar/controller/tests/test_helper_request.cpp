@@ -1,36 +1,13 @@
 #include "platform/core/property_list.h"
 #include "quellar/controller/core/helper_request.h"
 #include "quellar/controller/core/system_paths.h"
+#include "quellar/controller/tests/launch_files.h"
 
 #include <gtest/gtest.h>
 
 using namespace quellar;
-
-namespace {
-
-QStringList goodArguments() {
-    return {QString::fromUtf8(kInstalledDaemonPath),
-            QStringLiteral("-a"),
-            QStringLiteral("3102:2584:"),
-            QStringLiteral("-b"),
-            QStringLiteral("1548:"),
-            QStringLiteral("-l"),
-            QStringLiteral("25:75"),
-            QStringLiteral("-i"),
-            QStringLiteral("20"),
-            QString(),
-            QString()};
-}
-
-QByteArray launchFile(const QStringList& arguments, platform::Dictionary extra = {}) {
-    platform::Array list;
-    for (const QString& argument : arguments)
-        list.push_back(argument);
-    extra[QStringLiteral("ProgramArguments")] = platform::Value::newArray(std::move(list));
-    return *platform::writeXmlPropertyList(platform::Value::newDictionary(std::move(extra)));
-}
-
-} // namespace
+using quellar::testing::goodArguments;
+using quellar::testing::launchFile;
 
 TEST(HelperRequest, VerbsAndTheOneSetting) {
     const auto set = parseHelperRequest({QStringLiteral("set-control"), QStringLiteral("3102")});

@@ -3,6 +3,7 @@
 
 #include "platform/core/property_list.h"
 #include "quellar/controller/core/system_paths.h"
+#include "quellar/controller/tests/launch_files.h"
 #include "system_tree.h"
 
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace quellar;
+using quellar::testing::goodArguments;
 
 namespace {
 
@@ -21,26 +23,8 @@ QByteArray readFile(const QString& path) {
 }
 
 QByteArray launchFile(const QStringList& arguments) {
-    platform::Array list;
-    for (const QString& argument : arguments)
-        list.push_back(argument);
-    return *platform::writeXmlPropertyList(platform::Value::newDictionary(
-        {{QStringLiteral("Label"), QString::fromUtf8(kLaunchDaemonLabel)},
-         {QStringLiteral("ProgramArguments"), platform::Value::newArray(std::move(list))}}));
-}
-
-QStringList goodArguments() {
-    return {QString::fromUtf8(kInstalledDaemonPath),
-            QStringLiteral("-a"),
-            QStringLiteral("3102:2584:"),
-            QStringLiteral("-b"),
-            QStringLiteral("1548:"),
-            QStringLiteral("-l"),
-            QStringLiteral("25:75"),
-            QStringLiteral("-i"),
-            QStringLiteral("20"),
-            QString(),
-            QString()};
+    return quellar::testing::launchFile(
+        arguments, {{QStringLiteral("Label"), QString::fromUtf8(kLaunchDaemonLabel)}});
 }
 
 bool disabledIn(const QString& path) {
