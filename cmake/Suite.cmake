@@ -11,16 +11,17 @@ function(suite_target_defaults target)
         QT_NO_KEYWORDS QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
 endfunction()
 
-# suite_add_test(NAME <name> SOURCES <files> LIBS <libs> [QT_APP] [GUI] [DBUS] [ENV <k=v>...]
-#                [CASES <files>])
+# suite_add_test(NAME <name> SOURCES <files> LIBS <libs> [QT_APP] [GUI] [DBUS] [UMOCKDEV]
+#                [ENV <k=v>...] [CASES <files>])
 # One GoogleTest executable registered with CTest. QT_APP tests get a
 # QCoreApplication for the whole run, GUI tests a QApplication under xvfb-run;
-# D-Bus tests run under their own dbus-run-session.
+# D-Bus tests run under their own dbus-run-session. UMOCKDEV tests run under
+# umockdev-wrapper, whose preload lets the test mock /sys and /dev in-process.
 # CASES makes a golden-file runner: each case file becomes a CTest test of its own,
 # <name>.<case>, running the parameterised tests named after it (the file's base name as
 # MAKE_C_IDENTIFIER writes it); <name> runs the tests that take no case.
 function(suite_add_test)
-    cmake_parse_arguments(T "QT_APP;GUI;DBUS" "NAME;TIMEOUT" "SOURCES;LIBS;ENV;CASES" ${ARGN})
+    cmake_parse_arguments(T "QT_APP;GUI;DBUS;UMOCKDEV" "NAME;TIMEOUT" "SOURCES;LIBS;ENV;CASES" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     suite_target_defaults(${T_NAME})
@@ -35,6 +36,11 @@ function(suite_add_test)
         target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
     endif()
     set(command $<TARGET_FILE:${T_NAME}>)
+    if(T_UMOCKDEV)
+        pkg_check_modules(UMOCKDEV REQUIRED IMPORTED_TARGET umockdev-1.0)
+        target_link_libraries(${T_NAME} PRIVATE PkgConfig::UMOCKDEV)
+        set(command umockdev-wrapper ${command})
+    endif()
     if(T_DBUS)
         set(command dbus-run-session -- ${command})
     endif()
@@ -59,6 +65,12 @@ function(suite_add_test)
     set_tests_properties(${tests} PROPERTIES TIMEOUT ${T_TIMEOUT})
     if(T_ENV)
         set_tests_properties(${tests} PROPERTIES ENVIRONMENT "${T_ENV}")
+    endif()
+    if(T_UMOCKDEV)
+        # The preload comes before the sanitizers' runtime, which then only has to allow it
+        # (the value after "string_append:" starts with the options' separator).
+        set_tests_properties(${tests} PROPERTIES ENVIRONMENT_MODIFICATION
+                             "ASAN_OPTIONS=string_append::verify_asan_link_order=0")
     endif()
 endfunction()
 

@@ -13,7 +13,7 @@ SUITE_PACKAGES=(
     libx11-dev libxtst-dev libxss-dev libxi-dev libxkbcommon-dev libxkbcommon-x11-dev
     libevdev-dev libsecret-1-dev
     espeak-ng
-    libgtest-dev libbenchmark-dev
+    libgtest-dev libbenchmark-dev libumockdev-dev
 )
 # What the tests need on top: an X server without a screen, a session bus, and the GUI
 # harness's accessibility bus, tray host, D-Bus bindings and XTest driver; clang-format for

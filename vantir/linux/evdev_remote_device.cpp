@@ -4,6 +4,7 @@
 #include "platform/core/hw_path.h"
 #include "platform/core/log.h"
 #include "vantir/core/preferences.h"
+#include "vantir/core/receiver_report.h"
 #include "vantir/linux/receiver_discovery.h"
 
 #include <QFileSystemWatcher>
@@ -189,6 +190,7 @@ EvdevRemoteDevice::OpenResult EvdevRemoteDevice::open() {
             }
             m_grabbed = grab == 0;
         }
+        openPairingReports(path);
     } else {
         dlog(QStringLiteral("%1 is not an input device; reading input event records from it")
                  .arg(path));
@@ -224,6 +226,7 @@ void EvdevRemoteDevice::close(bool vanished) {
         m_evdev = nullptr;
     }
     m_grabbed = false;
+    closePairingReports();
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -238,10 +241,14 @@ void EvdevRemoteDevice::close(bool vanished) {
 }
 
 void EvdevRemoteDevice::readAvailable() {
-    if (m_evdev)
+    if (m_evdev) {
+        // The remote's ID comes first, as it does from the receiver, so that a press is told
+        // after the ID of the remote that made it.
+        readPairingReports();
         readDevice();
-    else
+    } else {
         readRecords();
+    }
 }
 
 void EvdevRemoteDevice::readDevice() {
@@ -323,6 +330,75 @@ void EvdevRemoteDevice::handleKey(int code, int value) {
         m_keys.keyDown(*key);
     else if (value == 0)
         m_keys.keyUp(*key);
+}
+
+void EvdevRemoteDevice::openPairingReports(const QString& devicePath) {
+    const QString node = pairingReportNode(devicePath);
+    if (node.isEmpty())
+        return;
+    const int fd =
+        ::open(platform::hwPath(node.toStdString()).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (!m_loggedReportsUnreadable)
+            platform::log(QStringLiteral("cannot read which remote is used from %1: %2; %3")
+                              .arg(node, QString::fromLocal8Bit(std::strerror(error)),
+                                   QString::fromLatin1(kPermissionHint)));
+        m_loggedReportsUnreadable = true;
+        return;
+    }
+    m_loggedReportsUnreadable = false;
+    m_reportFd = fd;
+    m_reportPath = node;
+    m_reportNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(m_reportNotifier.get(), &QSocketNotifier::activated, m_reportNotifier.get(),
+                     [this] { readPairingReports(); });
+    dlog(QStringLiteral("reading which remote is used from %1").arg(node));
+}
+
+void EvdevRemoteDevice::readPairingReports() {
+    // One report per read; the largest of the receiver is a few bytes.
+    unsigned char report[64];
+    for (int count = 0; count < kRecordsPerRound && m_reportFd >= 0; ++count) {
+        const ssize_t n = ::read(m_reportFd, report, sizeof report);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN)
+            return;
+        if (n <= 0) {
+            // Gone with the receiver (which the event node reports), or broken: either way the
+            // ID stays as last seen.
+            if (n < 0 && errno != ENODEV && errno != EIO)
+                platform::log(QStringLiteral("reading which remote is used from %1 failed: %2")
+                                  .arg(m_reportPath, QString::fromLocal8Bit(std::strerror(errno))));
+            closePairingReports();
+            return;
+        }
+        if (const std::optional<int> remoteID =
+                remoteIdInReceiverReport(std::span(report, std::size_t(n))))
+            remoteSeen(*remoteID);
+    }
+}
+
+void EvdevRemoteDevice::closePairingReports() {
+    if (m_reportNotifier)
+        m_reportNotifier->setEnabled(false);
+    dispose(m_reportNotifier);
+    if (m_reportFd >= 0)
+        ::close(m_reportFd);
+    m_reportFd = -1;
+    m_reportPath.clear();
+}
+
+void EvdevRemoteDevice::remoteSeen(int remoteID) {
+    // Every report names its remote; only a change is news, as it is from the HID receiver.
+    if (remoteID == m_remoteID)
+        return;
+    m_remoteID = remoteID;
+    platform::log(QStringLiteral("setRemoteID: %1").arg(remoteID));
+    if (delegate())
+        delegate()->setRemoteID(remoteID);
+    report(kRemoteControlSwitched, false);
 }
 
 void EvdevRemoteDevice::watchForReceiver(bool watch) {

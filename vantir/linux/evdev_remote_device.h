@@ -23,10 +23,11 @@ namespace vantir {
 std::optional<ReceiverKey> receiverKeyForCode(int code);
 
 /// A remote receiver that the kernel presents as an input device (/dev/input/eventN), read
-/// with libevdev. Exclusive use is the device grab. A FIFO or a regular file of input event
-/// records is read the same way, without a grab. With no receiver at start, or when the
-/// receiver goes away, the device keeps watching the input folder and opens the receiver when
-/// it comes (back).
+/// with libevdev. Exclusive use is the device grab. The infrared receiver's raw report node,
+/// when it may be read, tells which remote is used (evdev does not). A FIFO or a regular file
+/// of input event records is read the same way, without a grab. With no receiver at start, or
+/// when the receiver goes away, the device keeps watching the input folder and opens the
+/// receiver when it comes (back).
 class EvdevRemoteDevice : public RemoteDevice {
 public:
     /// `devicePath` names the receiver; empty: look for one. `holdThreshold` answers the
@@ -61,6 +62,10 @@ private:
     void handleKey(int code, int value);
     void watchForReceiver(bool watch);
     void report(int identifier, bool pressed);
+    void openPairingReports(const QString& devicePath);
+    void readPairingReports();
+    void closePairingReports();
+    void remoteSeen(int remoteID);
 
     platform::Clock& m_clock;
     QString m_devicePath;
@@ -72,6 +77,7 @@ private:
     bool m_loggedMissing = false;
     bool m_loggedPermission = false;
     bool m_loggedReadError = false;
+    bool m_loggedReportsUnreadable = false;
     int m_fd = -1;
     QString m_openPath;
     /// A receiver that exists but may not be read yet: watched for its permissions to change.
@@ -80,6 +86,11 @@ private:
     QByteArray m_pending;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::unique_ptr<QFileSystemWatcher> m_watcher;
+    /// The raw report node, and the last remote it named (-1: none yet).
+    int m_reportFd = -1;
+    QString m_reportPath;
+    std::unique_ptr<QSocketNotifier> m_reportNotifier;
+    int m_remoteID = -1;
 };
 
 } // namespace vantir

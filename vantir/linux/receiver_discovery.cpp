@@ -36,6 +36,10 @@ std::vector<QString> eventNames() {
     return sorted;
 }
 
+bool isInfraredReceiverDriver(const QString& driver) {
+    return driver == QLatin1String("appleir") || driver == QLatin1String("hid-appleir");
+}
+
 } // namespace
 
 bool capabilityHasKey(std::string_view bitmap, int code) {
@@ -102,11 +106,32 @@ QString findRemoteReceiver() {
     for (const QString& name : eventNames())
         nodes.push_back(describeInputNode(name));
     for (const InputNode& node : nodes)
-        if (node.driver == QLatin1String("appleir") || node.driver == QLatin1String("hid-appleir"))
+        if (isInfraredReceiverDriver(node.driver))
             return node.devicePath;
     for (const InputNode& node : nodes)
         if (node.hasRemoteKeys)
             return node.devicePath;
+    return {};
+}
+
+QString pairingReportNode(const QString& devicePath) {
+    const QString eventName = QFileInfo(devicePath).fileName();
+    if (!eventName.startsWith(QLatin1String("event")) ||
+        !isInfraredReceiverDriver(describeInputNode(eventName).driver))
+        return {};
+    // The event node's input device hangs below the HID device, which also owns the raw node.
+    const QString receiver =
+        QFileInfo(hw(QStringLiteral("/sys/class/input/%1/device/device").arg(eventName)))
+            .canonicalFilePath();
+    if (receiver.isEmpty())
+        return {};
+    const QDir rawNodes(hw(QStringLiteral("/sys/class/hidraw")));
+    for (const QString& name : rawNodes.entryList({QStringLiteral("hidraw*")},
+                                                  QDir::AllEntries | QDir::System, QDir::Name)) {
+        if (QFileInfo(rawNodes.filePath(name) + QStringLiteral("/device")).canonicalFilePath() ==
+            receiver)
+            return QStringLiteral("/dev/") + name;
+    }
     return {};
 }
 

@@ -27,6 +27,11 @@ InputNode describeInputNode(const QString& eventName);
 /// the first that reports the remote keys; empty when there is none.
 QString findRemoteReceiver();
 
+/// The raw report node ("/dev/hidrawN") of the infrared receiver whose event node is
+/// `devicePath`, which tells which remote is used; empty for any other device, whose raw
+/// reports are none of Vantir's business.
+QString pairingReportNode(const QString& devicePath);
+
 /// The folder under which event nodes appear (under HW_ROOT), watched for receivers that come
 /// later.
 QString inputDeviceFolder();

@@ -5,6 +5,7 @@
 #include "platform/testing/wait.h"
 #include "vantir/linux/evdev_remote_device.h"
 #include "vantir/linux/receiver_discovery.h"
+#include "vantir/tests/recording_remote_delegate.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,14 +21,6 @@ using namespace vantir;
 using platform::doubles::waitUntil;
 
 namespace {
-
-struct Recorder : RemoteDeviceDelegate {
-    std::vector<std::pair<int, bool>> events;
-    void sendRemoteButtonEvent(int identifier, bool pressed, RemoteDevice*) override {
-        events.emplace_back(identifier, pressed);
-    }
-    void setRemoteID(int) override {}
-};
 
 QByteArray record(int type, int code, int value) {
     input_event event{};
@@ -61,14 +54,22 @@ struct Tree {
     void node(const QString& name, const char* keys, const QString& driver = {}) {
         const QString sys = root.path() + QStringLiteral("/sys/class/input/") + name;
         writeFile(sys + QStringLiteral("/device/capabilities/key"), keys);
+        QDir().mkpath(sys + QStringLiteral("/device/device"));
         if (!driver.isEmpty()) {
             const QString target = root.path() + QStringLiteral("/sys/bus/hid/drivers/") + driver;
             QDir().mkpath(target);
-            QDir().mkpath(sys + QStringLiteral("/device/device"));
             QFile::link(target, sys + QStringLiteral("/device/device/driver"));
         }
         // As udev does, the node comes once sysfs describes it.
         writeFile(root.path() + QStringLiteral("/dev/input/") + name, {});
+    }
+    // A raw report node of the HID device below the event node `eventName`.
+    void rawNode(const QString& name, const QString& eventName) {
+        const QString sys = root.path() + QStringLiteral("/sys/class/hidraw/") + name;
+        QDir().mkpath(sys);
+        QFile::link(root.path() +
+                        QStringLiteral("/sys/class/input/%1/device/device").arg(eventName),
+                    sys + QStringLiteral("/device"));
     }
 };
 
@@ -99,6 +100,20 @@ TEST(Discovery, PrefersTheInfraredDriverThenAnyNodeWithTheRemoteKeys) {
     EXPECT_EQ(findRemoteReceiver(), QStringLiteral("/dev/input/event11"));
 }
 
+TEST(Discovery, OnlyTheInfraredReceiverHasItsRawReportsRead) {
+    Tree tree;
+    tree.node(QStringLiteral("event3"), kRemoteKeys);
+    tree.node(QStringLiteral("event4"), "0\n", QStringLiteral("appleir"));
+    EXPECT_EQ(pairingReportNode(QStringLiteral("/dev/input/event4")), QString());
+    tree.rawNode(QStringLiteral("hidraw0"), QStringLiteral("event3"));
+    tree.rawNode(QStringLiteral("hidraw2"), QStringLiteral("event4"));
+    EXPECT_EQ(pairingReportNode(QStringLiteral("/dev/input/event4")),
+              QStringLiteral("/dev/hidraw2"));
+    // A media remote's raw reports are its own business; a FIFO has none.
+    EXPECT_EQ(pairingReportNode(QStringLiteral("/dev/input/event3")), QString());
+    EXPECT_EQ(pairingReportNode(QStringLiteral("/tmp/remote.fifo")), QString());
+}
+
 TEST(EvdevKeys, MapToTheRemotesButtons) {
     EXPECT_EQ(receiverKeyForCode(KEY_VOLUMEUP), ReceiverKey::Plus);
     EXPECT_EQ(receiverKeyForCode(KEY_VOLUMEDOWN), ReceiverKey::Minus);
@@ -117,7 +132,7 @@ TEST(EvdevRemoteDevice, ReadsRecordsFromAFifoWithHoldsOnTheClock) {
     const QString fifo = folder.path() + QStringLiteral("/remote");
     ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
     platform::doubles::ManualClock clock;
-    Recorder recorder;
+    RecordingRemoteDelegate recorder;
     EvdevRemoteDevice device(
         &recorder, clock, [] { return 0.5; }, fifo);
     device.startListening();
@@ -175,7 +190,7 @@ TEST(EvdevRemoteDevice, StoppingDuringAHoldReleasesItAndLeavesNoTimer) {
     // Garbage first: a record of nonsense type and a truncated tail are passed over.
     writeFile(file, record(0x7f, 0xffff, 12345) + key(KEY_LEFT, 1) + QByteArray("abc"));
     platform::doubles::ManualClock clock;
-    Recorder recorder;
+    RecordingRemoteDelegate recorder;
     EvdevRemoteDevice device(
         &recorder, clock, [] { return 0.5; }, file);
     device.startListening();
@@ -191,7 +206,7 @@ TEST(EvdevRemoteDevice, StoppingDuringAHoldReleasesItAndLeavesNoTimer) {
 TEST(EvdevRemoteDevice, WaitsForAReceiverThatIsNotThereYet) {
     Tree tree;
     platform::doubles::ManualClock clock;
-    Recorder recorder;
+    RecordingRemoteDelegate recorder;
     EvdevRemoteDevice device(&recorder, clock, [] { return 0.5; }, {});
     device.startListening();
     EXPECT_FALSE(device.isListeningToRemote());
@@ -209,7 +224,7 @@ TEST(EvdevRemoteDevice, AFloodOfEventsIsReadWholeWithoutLosingAny) {
     const QString fifo = folder.path() + QStringLiteral("/remote");
     ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
     platform::doubles::ManualClock clock;
-    Recorder recorder;
+    RecordingRemoteDelegate recorder;
     EvdevRemoteDevice device(
         &recorder, clock, [] { return 0.5; }, fifo);
     device.startListening();
@@ -237,7 +252,7 @@ TEST(EvdevRemoteDevice, AFloodOfEventsIsReadWholeWithoutLosingAny) {
 
 TEST(EvdevRemoteDevice, ADeviceThatIsNoInputDeviceIsRefusedWithoutHarm) {
     platform::doubles::ManualClock clock;
-    Recorder recorder;
+    RecordingRemoteDelegate recorder;
     EvdevRemoteDevice device(
         &recorder, clock, [] { return 0.5; }, QStringLiteral("/dev/null"));
     device.startListening();

@@ -4,9 +4,11 @@
 #include "platform/core/defaults.h"
 #include "platform/testing/local_distributed_notification_center.h"
 #include "platform/testing/manual_clock.h"
+#include "vantir/core/receiver_report.h"
 #include "vantir/core/remote_device.h"
 #include "vantir/core/remote_handler.h"
 #include "vantir/core/timed_alerts.h"
+#include "vantir/tests/recording_remote_delegate.h"
 
 #include <QTemporaryDir>
 
@@ -15,15 +17,6 @@
 using namespace vantir;
 
 namespace {
-
-struct Recorder : RemoteDeviceDelegate {
-    std::vector<std::pair<int, bool>> events;
-    std::vector<int> remoteIDs;
-    void sendRemoteButtonEvent(int identifier, bool pressed, RemoteDevice*) override {
-        events.emplace_back(identifier, pressed);
-    }
-    void setRemoteID(int remoteID) override { remoteIDs.push_back(remoteID); }
-};
 
 struct ScriptedSource : ElementSource {
     bool exists = true;
@@ -45,7 +38,7 @@ struct ScriptedSource : ElementSource {
 };
 
 struct Device {
-    Recorder recorder;
+    RecordingRemoteDelegate recorder;
     ScriptedSource* source = new ScriptedSource;
     platform::doubles::LocalDistributedNotificationCenter center;
     IRRemoteDevice device{&recorder, std::unique_ptr<ElementSource>(source), CookieLayout::Newer,
@@ -101,6 +94,22 @@ TEST(RemoteID, ItsCookieSetsTheIDAndReportsTheSwitch) {
     EXPECT_EQ(d.recorder.remoteIDs, std::vector<int>{7});
     EXPECT_EQ(d.recorder.events,
               (std::vector<std::pair<int, bool>>{{kRemoteControlSwitched, false}}));
+}
+
+TEST(RemoteID, RawReportsOfTheReceiverNameTheirRemote) {
+    using Report = std::vector<unsigned char>;
+    const auto id = [](const Report& report) {
+        return remoteIdInReceiverReport(report);
+    };
+    EXPECT_EQ(id({0x25, 0x87, 0xee, 0x91, 0x0a}), 0x91);
+    // A remote with a low battery still names itself; ID 0 is an ID like any other.
+    EXPECT_EQ(id({0x25, 0x87, 0xe0, 0x00, 0x06}), 0);
+    // Key repeats name no remote, and neither do cut or foreign reports.
+    EXPECT_EQ(id({0x26, 0x00, 0x00, 0x00, 0x00}), std::nullopt);
+    EXPECT_EQ(id({0x25, 0x87, 0xee, 0x91}), std::nullopt);
+    EXPECT_EQ(id({0x25, 0x86, 0xee, 0x91, 0x0a}), std::nullopt);
+    EXPECT_EQ(id({0x25, 0x87, 0x00, 0x91, 0x0a}), std::nullopt);
+    EXPECT_EQ(id({}), std::nullopt);
 }
 
 TEST(RemoteID, CookieFollowsTheKernelRelease) {
@@ -178,7 +187,7 @@ TEST(Container, EmptyIsUnavailableNeverListeningAndExclusive) {
 }
 
 TEST(Container, ForwardsToItsDevicesWithItsDelegate) {
-    Recorder recorder;
+    RecordingRemoteDelegate recorder;
     RemoteDeviceContainer container(&recorder);
     ScriptedSource* source = nullptr;
     EXPECT_FALSE(
