@@ -227,6 +227,7 @@ void EvdevRemoteDevice::close(bool vanished) {
     }
     m_grabbed = false;
     closePairingReports();
+    m_reportsRefused = false;
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -242,6 +243,10 @@ void EvdevRemoteDevice::close(bool vanished) {
 
 void EvdevRemoteDevice::readAvailable() {
     if (m_evdev) {
+        // A raw node that could not be opened is tried again as keys come: udev may make it,
+        // or grant the seat access to it, just after the event node.
+        if (m_reportFd < 0 && m_reportsRefused)
+            openPairingReports(m_openPath);
         // The remote's ID comes first, as it does from the receiver, so that a press is told
         // after the ID of the remote that made it.
         readPairingReports();
@@ -340,14 +345,21 @@ void EvdevRemoteDevice::openPairingReports(const QString& devicePath) {
         ::open(platform::hwPath(node.toStdString()).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
+        // Raw nodes belong to root alone; membership of "input" does not help here.
+        const QString hint =
+            error == EACCES || error == EPERM
+                ? QStringLiteral("; the udev rule 60-vantir-remote.rules gives the user at the "
+                                 "seat access to it")
+                : QString();
         if (!m_loggedReportsUnreadable)
-            platform::log(QStringLiteral("cannot read which remote is used from %1: %2; %3")
-                              .arg(node, QString::fromLocal8Bit(std::strerror(error)),
-                                   QString::fromLatin1(kPermissionHint)));
+            platform::log(QStringLiteral("cannot read which remote is used from %1: %2%3")
+                              .arg(node, QString::fromLocal8Bit(std::strerror(error)), hint));
         m_loggedReportsUnreadable = true;
+        m_reportsRefused = true;
         return;
     }
     m_loggedReportsUnreadable = false;
+    m_reportsRefused = false;
     m_reportFd = fd;
     m_reportPath = node;
     m_reportNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);

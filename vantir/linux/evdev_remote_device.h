@@ -78,6 +78,7 @@ private:
     bool m_loggedPermission = false;
     bool m_loggedReadError = false;
     bool m_loggedReportsUnreadable = false;
+    bool m_reportsRefused = false;
     int m_fd = -1;
     QString m_openPath;
     /// A receiver that exists but may not be read yet: watched for its permissions to change.

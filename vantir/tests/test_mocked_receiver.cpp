@@ -12,6 +12,7 @@
 #include "vantir/tests/recording_remote_delegate.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <atomic>
 #include <cerrno>
@@ -28,35 +29,37 @@ using platform::doubles::waitUntil;
 
 namespace {
 
-// As a real machine describes the receiver: the HID device bound to the infrared driver, its
-// input device and event node, and its raw report node. Plugged in again, it gets new numbers.
-QByteArray receiverTree(int plugging) {
-    return QStringLiteral(R"(P: /devices/usb1/1-2/1-2:1.0/0003:05AC:8242.000%1
-E: SUBSYSTEM=hid
-E: DRIVER=appleir
-L: driver=../../../../../bus/hid/drivers/appleir
+// The sysfs paths and device nodes of one plugging of the receiver. Plugged in again, it gets
+// new numbers. The raw node's number is one no real machine is likely to have, as a node
+// missing from the testbed is looked up on the machine.
+struct ReceiverNames {
+    explicit ReceiverNames(int plugging)
+        : hid("/devices/usb1/1-2/1-2:1.0/0003:05AC:8242.000" + std::to_string(plugging)),
+          input(hid + "/input/input" + std::to_string(plugging + 4)),
+          event(input + "/event" + std::to_string(plugging + 4)),
+          raw(hid + "/hidraw/hidraw" + std::to_string(plugging + 40)),
+          eventNode("/dev/input/event" + std::to_string(plugging + 4)),
+          reportNode("/dev/hidraw" + std::to_string(plugging + 40)) {}
+    std::string hid, input, event, raw, eventNode, reportNode;
 
-P: /devices/usb1/1-2/1-2:1.0/0003:05AC:8242.000%1/input/input%2
-E: SUBSYSTEM=input
-A: capabilities/key=0
-L: device=../../../0003:05AC:8242.000%1
-
-P: /devices/usb1/1-2/1-2:1.0/0003:05AC:8242.000%1/input/input%2/event%2
-N: input/event%2
-E: SUBSYSTEM=input
-E: DEVNAME=input/event%2
-L: device=../../input%2
-
-P: /devices/usb1/1-2/1-2:1.0/0003:05AC:8242.000%1/hidraw/hidraw%1
-N: hidraw%1
-E: SUBSYSTEM=hidraw
-E: DEVNAME=hidraw%1
-L: device=../../../0003:05AC:8242.000%1
-)")
-        .arg(plugging)
-        .arg(plugging + 4)
-        .toUtf8();
-}
+    // As a real machine describes the receiver: the HID device bound to the infrared driver,
+    // its input device and event node, and its raw report node.
+    std::string tree() const {
+        const auto name = [](const std::string& path) {
+            return path.substr(path.rfind('/') + 1);
+        };
+        const std::string node = eventNode.substr(5);
+        const std::string rawNode = reportNode.substr(5);
+        return "P: " + hid + "\nE: SUBSYSTEM=hid\nE: DRIVER=appleir\n" +
+               "L: driver=../../../../../bus/hid/drivers/appleir\n\n" + //
+               "P: " + input + "\nE: SUBSYSTEM=input\nA: capabilities/key=0\n" +
+               "L: device=../../../" + name(hid) + "\n\n" + //
+               "P: " + event + "\nN: " + node + "\nE: SUBSYSTEM=input\nE: DEVNAME=" + node +
+               "\nL: device=../../" + name(input) + "\n\n" + //
+               "P: " + raw + "\nN: " + rawNode + "\nE: SUBSYSTEM=hidraw\nE: DEVNAME=" + rawNode +
+               "\nL: device=../../../" + name(hid) + "\n";
+    }
+};
 
 // What the event node has been asked; written on umockdev's worker thread.
 struct EventNodeState {
@@ -161,8 +164,7 @@ struct MockedReceiver {
     UMockdevIoctlBase* evdevRequests = umockdev_ioctl_base_new();
     EventNodeState eventNode;
     int plugging = 0;
-    std::string eventNodePath;
-    std::string reportNodePath;
+    ReceiverNames names{0};
 
     MockedReceiver() {
         if (!qEnvironmentVariable("LD_PRELOAD").contains(QLatin1String("umockdev")))
@@ -184,15 +186,13 @@ struct MockedReceiver {
     MockedReceiver& operator=(const MockedReceiver&) = delete;
 
     void plugIn() {
-        ++plugging;
-        eventNodePath = "/dev/input/event" + std::to_string(plugging + 4);
-        reportNodePath = "/dev/hidraw" + std::to_string(plugging);
+        names = ReceiverNames(++plugging);
         eventNode.unplugged = false;
         GError* error = nullptr;
-        if (!umockdev_testbed_add_from_string(testbed, receiverTree(plugging).constData(), &error))
+        if (!umockdev_testbed_add_from_string(testbed, names.tree().c_str(), &error))
             ADD_FAILURE() << "cannot build the receiver: " << error->message;
         g_clear_error(&error);
-        if (!umockdev_testbed_attach_ioctl(testbed, eventNodePath.c_str(), evdevRequests, &error))
+        if (!umockdev_testbed_attach_ioctl(testbed, names.eventNode.c_str(), evdevRequests, &error))
             ADD_FAILURE() << "cannot answer the event node's requests: " << error->message;
         g_clear_error(&error);
     }
@@ -202,19 +202,18 @@ struct MockedReceiver {
         keys({{KEY_RESERVED, 0}});
     }
     void removeNodes() {
-        umockdev_testbed_detach_ioctl(testbed, eventNodePath.c_str(), nullptr);
-        const std::string receiver =
-            "/sys/devices/usb1/1-2/1-2:1.0/0003:05AC:8242.000" + std::to_string(plugging);
-        const std::string input = "/input/input" + std::to_string(plugging + 4);
-        for (const std::string& device :
-             {input + "/event" + std::to_string(plugging + 4), input,
-              "/hidraw/hidraw" + std::to_string(plugging), std::string()})
-            umockdev_testbed_remove_device(testbed, (receiver + device).c_str());
+        umockdev_testbed_detach_ioctl(testbed, names.eventNode.c_str(), nullptr);
+        for (const std::string& device : {names.event, names.input, names.raw, names.hid})
+            umockdev_testbed_remove_device(testbed, ("/sys" + device).c_str());
         // The testbed leaves the nodes themselves behind.
+        for (const std::string& node : {names.eventNode, names.reportNode})
+            ::unlink(pathInTestbed(node).c_str());
+    }
+    std::string pathInTestbed(const std::string& path) const {
         gchar* root = umockdev_testbed_get_root_dir(testbed);
-        for (const std::string& node : {eventNodePath, reportNodePath})
-            ::unlink((root + node).c_str());
+        const std::string inTestbed = root + path;
         g_free(root);
+        return inTestbed;
     }
 
     void send(const char* node, const void* bytes, std::size_t size) {
@@ -228,11 +227,11 @@ struct MockedReceiver {
             events.push_back({{}, EV_KEY, std::uint16_t(code), value});
             events.push_back({{}, EV_SYN, SYN_REPORT, 0});
         }
-        send(eventNodePath.c_str(), events.data(), events.size() * sizeof(input_event));
+        send(names.eventNode.c_str(), events.data(), events.size() * sizeof(input_event));
     }
     void report(std::initializer_list<unsigned char> bytes) {
         const std::vector<unsigned char> report(bytes);
-        send(reportNodePath.c_str(), report.data(), report.size());
+        send(names.reportNode.c_str(), report.data(), report.size());
     }
 };
 
@@ -255,7 +254,7 @@ TEST(MockedReceiver, IsFoundThroughSysfsWithItsRawReportNode) {
     EXPECT_EQ(describeInputNode(QStringLiteral("event5")).driver, QStringLiteral("appleir"));
     EXPECT_EQ(findRemoteReceiver(), QStringLiteral("/dev/input/event5"));
     EXPECT_EQ(pairingReportNode(QStringLiteral("/dev/input/event5")),
-              QStringLiteral("/dev/hidraw1"));
+              QStringLiteral("/dev/hidraw41"));
 }
 
 TEST(MockedReceiver, IsGrabbedWhileListeningAndNamesTheRemoteThatIsUsed) {
@@ -360,4 +359,23 @@ TEST(MockedReceiver, UnpluggedDuringAHoldEndsItAndIsOpenedAgainWhenBack) {
     f.receiver.keys({{KEY_VOLUMEDOWN, 1}});
     ASSERT_TRUE(waitUntil([&] { return f.recorder.events.size() == 5; }));
     EXPECT_EQ(f.recorder.events.back(), std::make_pair(int(kRemoteButtonMinus), true));
+}
+
+TEST(MockedReceiver, ARawNodeThatComesLateIsOpenedWithTheNextKeys) {
+    Fixture f;
+    // udev has not made the raw node yet when the event node is opened.
+    const QString node =
+        QString::fromStdString(f.receiver.pathInTestbed(f.receiver.names.reportNode));
+    const QString pty = QFile::symLinkTarget(node);
+    ASSERT_FALSE(pty.isEmpty());
+    ASSERT_TRUE(QFile::remove(node));
+    f.device.startListening();
+    ASSERT_TRUE(f.device.isListeningToRemote());
+
+    ASSERT_TRUE(QFile::link(pty, node));
+    f.receiver.keys({{KEY_VOLUMEUP, 1}});
+    ASSERT_TRUE(waitUntil([&] { return f.recorder.events.size() == 1; }));
+    f.receiver.report({0x25, 0x87, 0xee, 0x07, 0x0a});
+    ASSERT_TRUE(waitUntil([&] { return !f.recorder.remoteIDs.empty(); }));
+    EXPECT_EQ(f.recorder.remoteIDs, std::vector<int>{7});
 }
