@@ -30,6 +30,8 @@ public:
 
     /// The runner of the program's own scripts (announcements).
     VantirASHandler& scriptRunner() { return m_scriptRunner; }
+    /// The session's keyboard and mouse, for input the program posts by itself.
+    platform::EventPoster& eventPoster() { return m_poster; }
 
 private:
     ModelContext& m_model;

@@ -131,6 +131,7 @@ int runProgram(int argc, char** argv, const QString& remoteDevicePath) {
                                                   sounds,     sleepWake,   frontApplication};
     controllerServices.osd = &osdWindow;
     controllerServices.fullscreenOsd = &fullscreenWindow;
+    controllerServices.eventPoster = &actions.eventPoster();
     vantir::VNTController controller(std::move(controllerServices));
     osdWindow.setKeyHandler([&controller](vantir::DisplayKey key, bool shift) {
         controller.keyDown(key, shift, false);

@@ -1,10 +1,12 @@
 #include "vantir/core/controller.h"
 
 #include "platform/core/clock.h"
+#include "platform/core/event_poster.h"
 #include "platform/core/front_application.h"
 #include "platform/core/log.h"
 #include "platform/core/notification_center.h"
 #include "platform/core/sleep_wake.h"
+#include "vantir/core/keystroke_action.h"
 #include "vantir/core/osd_display.h"
 #include "vantir/core/preferences.h"
 #include "vantir/core/repository.h"
@@ -16,6 +18,10 @@ namespace {
 
 const QString kLastDisplayedLayer = QStringLiteral("LastDisplayedLayer");
 const QString kFrontRow = QStringLiteral("Front Row");
+// What a Menu hold sends Front Row, which takes the remote's menu key from the keyboard, and
+// how long that key stays down.
+constexpr int kFrontRowMenuKey = 12;
+constexpr double kFrontRowKeyDuration = 0.04;
 constexpr int kMenuHold = ARB_MENU | kARBHold;
 constexpr int kTitleButton = 2;
 
@@ -308,7 +314,7 @@ void VNTController::handleARBEvent(int arbe, bool repeated) {
         return;
     if (m_isInFrontRow) {
         if (arbe == kMenuHold)
-            dlog(QStringLiteral("Menu hold while in Front Row: passed over"));
+            postFrontRowMenuKey();
         return;
     }
     if (m_isPerforming) {
@@ -386,9 +392,32 @@ void VNTController::performOSDB(int osdb, const VNTTriggerLayer& layer, bool rep
     setOSDBHighlighted(osdb, false);
 }
 
+void VNTController::postFrontRowMenuKey() {
+    platform::EventPoster* poster = m_services.eventPoster;
+    if (!poster)
+        return;
+    // A key still down from the hold before is let go first, so no press is left hanging.
+    if (m_frontRowKeyUpTimer && m_frontRowKeyUpTimer->isValid()) {
+        m_frontRowKeyUpTimer.reset();
+        poster->postKey(kFrontRowMenuKey, platform::KeyState::Up);
+    }
+    poster->postKey(kFrontRowMenuKey, platform::KeyState::Down);
+    m_frontRowKeyUpTimer =
+        m_services.clock.scheduleTimer(kFrontRowKeyDuration, platform::Repeats::No, [poster] {
+            poster->postKey(kFrontRowMenuKey, platform::KeyState::Up);
+        });
+}
+
 void VNTController::checkForApplicationChange(const QString& name) {
     if (name == m_lastActiveApplicationName)
         return;
+    const bool debugMode = m_services.preferences.DebugMode();
+    const bool vantirIsFrontmost = name.compare(kProgramName, Qt::CaseInsensitive) == 0;
+    if (debugMode && vantirIsFrontmost && !m_vantirIsFrontmost)
+        m_services.sounds.play(QStringLiteral("Submarine"));
+    m_vantirIsFrontmost = vantirIsFrontmost;
+    if (debugMode && name == kFrontRow)
+        m_services.sounds.play(QStringLiteral("Glass"));
     setIsInFrontRow(name == kFrontRow);
     m_lastActiveApplicationName = name;
     if (!m_activeLayer.isNull() && m_activeLayer.boolForKey(QStringLiteral("activateWithApp")) &&

@@ -10,6 +10,7 @@
 
 namespace platform {
 class Clock;
+class EventPoster;
 class FrontApplication;
 class NotificationCenter;
 class SleepWake;
@@ -49,6 +50,8 @@ struct ControllerServices {
     /// Launches the named application or brings it to the front.
     std::function<void(const QString& name)> launchApplication = [](const QString&) {
     };
+    /// Posts the key that a Menu hold sends to Front Row; may be null (nothing is posted).
+    platform::EventPoster* eventPoster = nullptr;
 };
 
 /// The program's central object: turns every interpreted remote event into activating or
@@ -116,6 +119,7 @@ public:
 private:
     bool boolDefault(const char* key) const;
     void updateAll();
+    void postFrontRowMenuKey();
 
     ControllerServices m_services;
     bool m_isListening = false;
@@ -129,8 +133,10 @@ private:
     bool m_preferencesIsVisible = false;
     QString m_currentPreferencesTab;
     bool m_wasActiveBeforeFrontRow = false;
+    bool m_vantirIsFrontmost = false;
     std::unique_ptr<platform::Timer> m_refreshTimer;
     std::unique_ptr<platform::Timer> m_restartTimer;
+    std::unique_ptr<platform::Timer> m_frontRowKeyUpTimer;
 };
 
 } // namespace vantir

@@ -4,6 +4,7 @@
 #include "model_fixture.h"
 #include "platform/core/front_application.h"
 #include "platform/core/sleep_wake.h"
+#include "platform/testing/recording_event_poster.h"
 #include "vantir/core/controller.h"
 #include "vantir/core/osd_display.h"
 #include "vantir/core/script_runner.h"
@@ -123,9 +124,7 @@ protected:
         controller = std::make_unique<VNTController>(ControllerServices{
             clock, *preferences, notifications, *repository, *handler, scripts, sounds, sleepWake,
             front, &display, &fullscreen, [this] { activations++; },
-            [this](const QString& name) {
-                launched.append(name);
-            }});
+            [this](const QString& name) { launched.append(name); }, &poster});
     }
 
     void activate() {
@@ -147,6 +146,7 @@ protected:
     SoundRecorder sounds;
     FakeSleepWake sleepWake;
     FakeFrontApplication front;
+    platform::doubles::RecordingEventPoster poster;
     FakeDisplay display, fullscreen;
     int activations = 0;
     QStringList launched;
@@ -367,4 +367,33 @@ TEST_F(ControllerTest, AReceiverThatCannotBeTakenLeavesTheRemoteOffWithoutAGreet
     EXPECT_EQ(handler->appleRemote(), nullptr);
     controller->setActivated(true);
     EXPECT_FALSE(controller->isListening()) << "no receiver is left to take";
+}
+
+TEST_F(ControllerTest, FrontRowSilencesTheRemoteAndGetsItsMenuKey) {
+    using platform::doubles::virtualKeyWord;
+    defaults->setBool(true, str("DebugMode"));
+    activate();
+    sounds.played.clear();
+    controller->setMenuMode(true);
+    front.switchTo(str("Front Row"));
+    EXPECT_FALSE(controller->isListening());
+    EXPECT_FALSE(controller->menuMode());
+
+    // Remote events are dropped there, but a Menu hold reaches Front Row as its menu key.
+    EXPECT_EQ(press(ARB_PLAY), QString());
+    press(ARB_MENU | kARBHold);
+    EXPECT_EQ(poster.events, QStringList{virtualKeyWord(12, true)});
+    clock.advance(0.04);
+    EXPECT_EQ(poster.events, (QStringList{virtualKeyWord(12, true), virtualKeyWord(12, false)}));
+
+    // Leaving it, the remote is taken again after half a second.
+    front.switchTo(str("Vantir"));
+    EXPECT_FALSE(controller->isListening());
+    clock.advance(0.5);
+    EXPECT_TRUE(controller->isListening());
+    // In debug mode each arrival is heard: Front Row, then the program itself coming forward.
+    front.switchTo(str("xterm"));
+    front.switchTo(str("Vantir"));
+    EXPECT_EQ(sounds.played, (QStringList{str("Glass"), str("Bye"), str("Submarine"), str("Hi"),
+                                          str("Submarine")}));
 }
