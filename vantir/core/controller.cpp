@@ -411,14 +411,14 @@ void VNTController::postFrontRowMenuKey() {
 void VNTController::checkForApplicationChange(const QString& name) {
     if (name == m_lastActiveApplicationName)
         return;
-    const bool debugMode = m_services.preferences.DebugMode();
-    const bool vantirIsFrontmost = name.compare(kProgramName, Qt::CaseInsensitive) == 0;
-    if (debugMode && vantirIsFrontmost && !m_vantirIsFrontmost)
-        m_services.sounds.play(QStringLiteral("Submarine"));
-    m_vantirIsFrontmost = vantirIsFrontmost;
-    if (debugMode && name == kFrontRow)
-        m_services.sounds.play(QStringLiteral("Glass"));
-    setIsInFrontRow(name == kFrontRow);
+    const bool inFrontRow = name == kFrontRow;
+    if (m_services.preferences.DebugMode()) {
+        if (isProgramName(name) && !isProgramName(m_lastActiveApplicationName))
+            m_services.sounds.play(QStringLiteral("Submarine"));
+        if (inFrontRow)
+            m_services.sounds.play(QStringLiteral("Glass"));
+    }
+    setIsInFrontRow(inFrontRow);
     m_lastActiveApplicationName = name;
     if (!m_activeLayer.isNull() && m_activeLayer.boolForKey(QStringLiteral("activateWithApp")) &&
         m_activeLayer.stringForKey(QStringLiteral("activateWithAppName")) == name)

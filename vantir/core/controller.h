@@ -133,7 +133,6 @@ private:
     bool m_preferencesIsVisible = false;
     QString m_currentPreferencesTab;
     bool m_wasActiveBeforeFrontRow = false;
-    bool m_vantirIsFrontmost = false;
     std::unique_ptr<platform::Timer> m_refreshTimer;
     std::unique_ptr<platform::Timer> m_restartTimer;
     std::unique_ptr<platform::Timer> m_frontRowKeyUpTimer;

@@ -22,10 +22,10 @@ struct Modifier {
 
 // Pressed in this order and released in the reverse one.
 constexpr std::array kModifiers{
-    Modifier{"shiftDown", kShiftKeyCode},
-    Modifier{"controlDown", kControlKeyCode},
-    Modifier{"optionDown", kOptionKeyCode},
-    Modifier{"commandDown", kCommandKeyCode},
+    Modifier{"shiftDown", platform::vk::Shift},
+    Modifier{"controlDown", platform::vk::Control},
+    Modifier{"optionDown", platform::vk::Option},
+    Modifier{"commandDown", platform::vk::Command},
 };
 
 // The flash-mode call waited this long after each key, for applications that read the
@@ -65,10 +65,6 @@ const std::initializer_list<CommandName> kCommandNames = {
     {"<not supported>", {"noop:"}},
 };
 
-bool sameName(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 } // namespace
 
 bool KeystrokePerformer::perform(const VNTAction& action) {
@@ -82,7 +78,7 @@ bool KeystrokePerformer::perform(const VNTAction& action) {
 
     // The program itself, or no application at all, counts as running. The program has no
     // desktop entry to start it by; it is only brought forward when it has a window.
-    const bool isOwnOrNone = target.isEmpty() || sameName(target, kProgramName);
+    const bool isOwnOrNone = target.isEmpty() || isProgramName(target);
     // Listing the desktop's windows asks the server about each; only ask when it decides.
     const auto hasWindow = [&] {
         return m_services.workspace.launchedApplications().contains(target, Qt::CaseInsensitive);
@@ -138,7 +134,7 @@ bool KeystrokePerformer::perform(const VNTAction& action) {
         sent = sendKeyCode(*keyCode, false, flashMode) && sent;
 
     if (bringToFront && action.boolForKey(QStringLiteral("reActivate")) && !previous.isEmpty() &&
-        !sameName(previous, kProgramName))
+        !isProgramName(previous))
         m_services.workspace.launchApplication(previous);
     return sent;
 }

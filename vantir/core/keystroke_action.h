@@ -19,11 +19,11 @@ namespace vantir {
 /// The program's own name, which a keystroke action may name as its target.
 inline const QString kProgramName = QStringLiteral("Vantir");
 
-/// Modifier keys, by their stored virtual key codes.
-inline constexpr int kShiftKeyCode = 56;
-inline constexpr int kControlKeyCode = 59;
-inline constexpr int kOptionKeyCode = 58;
-inline constexpr int kCommandKeyCode = 55;
+/// Whether an application's name (its window class, whose case differs between toolkits) is
+/// the program's own.
+inline bool isProgramName(const QString& applicationName) {
+    return applicationName.compare(kProgramName, Qt::CaseInsensitive) == 0;
+}
 
 /// What a keystroke action leans on.
 struct KeystrokeServices {

@@ -46,7 +46,7 @@ QPoint checkLocation(QPoint point, const QRect& screen) {
 
 bool MousePerformer::perform(const VNTAction& action) {
     if (vantir::boolForKey(m_services.defaults, kRefuseMouseActionsInFrontKey, false) &&
-        m_services.front.frontApplicationName().compare(kProgramName, Qt::CaseInsensitive) == 0) {
+        isProgramName(m_services.front.frontApplicationName())) {
         m_services.alerts.runModal(platform::Alert{
             platform::AlertStyle::Warning,
             QStringLiteral("Vantir Alert"),

@@ -38,6 +38,16 @@ template <class T> void dispose(std::unique_ptr<T>& object) {
         object.release()->deleteLater();
 }
 
+// Stops watching `fd` and closes it.
+void stopReading(std::unique_ptr<QSocketNotifier>& notifier, int& fd) {
+    if (notifier)
+        notifier->setEnabled(false);
+    dispose(notifier);
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
 } // namespace
 
 std::optional<ReceiverKey> receiverKeyForCode(int code) {
@@ -190,7 +200,8 @@ EvdevRemoteDevice::OpenResult EvdevRemoteDevice::open() {
             }
             m_grabbed = grab == 0;
         }
-        openPairingReports(path);
+        m_reportPath = pairingReportNode(path);
+        openPairingReports();
     } else {
         dlog(QStringLiteral("%1 is not an input device; reading input event records from it")
                  .arg(path));
@@ -216,9 +227,6 @@ EvdevRemoteDevice::OpenResult EvdevRemoteDevice::open() {
 void EvdevRemoteDevice::close(bool vanished) {
     // A key held while the receiver goes ends with its release, and no hold runs on.
     m_keys.releaseAll();
-    if (m_notifier)
-        m_notifier->setEnabled(false);
-    dispose(m_notifier);
     if (m_evdev) {
         if (m_grabbed)
             libevdev_grab(m_evdev, LIBEVDEV_UNGRAB);
@@ -227,10 +235,7 @@ void EvdevRemoteDevice::close(bool vanished) {
     }
     m_grabbed = false;
     closePairingReports();
-    m_reportsRefused = false;
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+    stopReading(m_notifier, m_fd);
     m_pending.clear();
     if (vanished) {
         platform::log(QStringLiteral("the remote receiver %1 went away").arg(m_openPath));
@@ -245,8 +250,8 @@ void EvdevRemoteDevice::readAvailable() {
     if (m_evdev) {
         // A raw node that could not be opened is tried again as keys come: udev may make it,
         // or grant the seat access to it, just after the event node.
-        if (m_reportFd < 0 && m_reportsRefused)
-            openPairingReports(m_openPath);
+        if (m_reportFd < 0 && !m_reportPath.isEmpty())
+            openPairingReports();
         // The remote's ID comes first, as it does from the receiver, so that a press is told
         // after the ID of the remote that made it.
         readPairingReports();
@@ -337,12 +342,11 @@ void EvdevRemoteDevice::handleKey(int code, int value) {
         m_keys.keyUp(*key);
 }
 
-void EvdevRemoteDevice::openPairingReports(const QString& devicePath) {
-    const QString node = pairingReportNode(devicePath);
-    if (node.isEmpty())
+void EvdevRemoteDevice::openPairingReports() {
+    if (m_reportPath.isEmpty())
         return;
-    const int fd =
-        ::open(platform::hwPath(node.toStdString()).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(platform::hwPath(m_reportPath.toStdString()).c_str(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
         // Raw nodes belong to root alone; membership of "input" does not help here.
@@ -352,20 +356,18 @@ void EvdevRemoteDevice::openPairingReports(const QString& devicePath) {
                                  "seat access to it")
                 : QString();
         if (!m_loggedReportsUnreadable)
-            platform::log(QStringLiteral("cannot read which remote is used from %1: %2%3")
-                              .arg(node, QString::fromLocal8Bit(std::strerror(error)), hint));
+            platform::log(
+                QStringLiteral("cannot read which remote is used from %1: %2%3")
+                    .arg(m_reportPath, QString::fromLocal8Bit(std::strerror(error)), hint));
         m_loggedReportsUnreadable = true;
-        m_reportsRefused = true;
         return;
     }
     m_loggedReportsUnreadable = false;
-    m_reportsRefused = false;
     m_reportFd = fd;
-    m_reportPath = node;
     m_reportNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     QObject::connect(m_reportNotifier.get(), &QSocketNotifier::activated, m_reportNotifier.get(),
                      [this] { readPairingReports(); });
-    dlog(QStringLiteral("reading which remote is used from %1").arg(node));
+    dlog(QStringLiteral("reading which remote is used from %1").arg(m_reportPath));
 }
 
 void EvdevRemoteDevice::readPairingReports() {
@@ -393,12 +395,7 @@ void EvdevRemoteDevice::readPairingReports() {
 }
 
 void EvdevRemoteDevice::closePairingReports() {
-    if (m_reportNotifier)
-        m_reportNotifier->setEnabled(false);
-    dispose(m_reportNotifier);
-    if (m_reportFd >= 0)
-        ::close(m_reportFd);
-    m_reportFd = -1;
+    stopReading(m_reportNotifier, m_reportFd);
     m_reportPath.clear();
 }
 

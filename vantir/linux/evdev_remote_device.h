@@ -62,7 +62,7 @@ private:
     void handleKey(int code, int value);
     void watchForReceiver(bool watch);
     void report(int identifier, bool pressed);
-    void openPairingReports(const QString& devicePath);
+    void openPairingReports();
     void readPairingReports();
     void closePairingReports();
     void remoteSeen(int remoteID);
@@ -78,7 +78,6 @@ private:
     bool m_loggedPermission = false;
     bool m_loggedReadError = false;
     bool m_loggedReportsUnreadable = false;
-    bool m_reportsRefused = false;
     int m_fd = -1;
     QString m_openPath;
     /// A receiver that exists but may not be read yet: watched for its permissions to change.
@@ -87,7 +86,8 @@ private:
     QByteArray m_pending;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::unique_ptr<QFileSystemWatcher> m_watcher;
-    /// The raw report node, and the last remote it named (-1: none yet).
+    /// The receiver's raw report node (empty: none, or given up), open or still to be opened
+    /// with the next keys; and the last remote it named (-1: none yet).
     int m_reportFd = -1;
     QString m_reportPath;
     std::unique_ptr<QSocketNotifier> m_reportNotifier;

@@ -71,14 +71,14 @@ protected:
 
 TEST_F(DesktopActionsTest, ShiftIsHeldAroundTypedText) {
     EXPECT_TRUE(perform("VNTAKeystroke", {{"keyStrokes", str("ab")}, {"shiftDown", true}}));
-    EXPECT_EQ(received(), (QStringList{down(kShiftKeyCode), down(0x00), up(0x00), down(0x0B),
-                                       up(0x0B), up(kShiftKeyCode)}));
+    EXPECT_EQ(received(), (QStringList{down(platform::vk::Shift), down(0x00), up(0x00), down(0x0B),
+                                       up(0x0B), up(platform::vk::Shift)}));
 }
 
 TEST_F(DesktopActionsTest, CommandAndTheSpaceBar) {
     EXPECT_TRUE(perform("VNTAKeystroke", {{"keyCode", 49}, {"commandDown", true}}));
-    EXPECT_EQ(received(),
-              (QStringList{down(kCommandKeyCode), down(49), up(49), up(kCommandKeyCode)}));
+    EXPECT_EQ(received(), (QStringList{down(platform::vk::Command), down(49), up(49),
+                                       up(platform::vk::Command)}));
 }
 
 TEST_F(DesktopActionsTest, ADragWithTheLeftButtonHeld) {

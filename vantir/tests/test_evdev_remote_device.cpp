@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/input.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,6 +74,27 @@ struct Tree {
     }
 };
 
+// A device with the hold threshold at 0.5 s on a manual clock, made by each test on what it
+// reads.
+class EvdevRemoteDeviceTest : public ::testing::Test {
+protected:
+    EvdevRemoteDevice& deviceOn(const QString& path) {
+        return device.emplace(
+            &recorder, clock, [] { return 0.5; }, path);
+    }
+    // A FIFO in the test's folder.
+    QString makeFifo() {
+        const QString fifo = folder.path() + QStringLiteral("/remote");
+        EXPECT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        return fifo;
+    }
+
+    QTemporaryDir folder;
+    platform::doubles::ManualClock clock;
+    RecordingRemoteDelegate recorder;
+    std::optional<EvdevRemoteDevice> device;
+};
+
 } // namespace
 
 TEST(KeyCapabilities, ReadsBitsAcrossWords) {
@@ -127,14 +149,9 @@ TEST(EvdevKeys, MapToTheRemotesButtons) {
     EXPECT_EQ(receiverKeyForCode(KEY_A), std::nullopt);
 }
 
-TEST(EvdevRemoteDevice, ReadsRecordsFromAFifoWithHoldsOnTheClock) {
-    QTemporaryDir folder;
-    const QString fifo = folder.path() + QStringLiteral("/remote");
-    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    platform::doubles::ManualClock clock;
-    RecordingRemoteDelegate recorder;
-    EvdevRemoteDevice device(
-        &recorder, clock, [] { return 0.5; }, fifo);
+TEST_F(EvdevRemoteDeviceTest, ReadsRecordsFromAFifoWithHoldsOnTheClock) {
+    const QString fifo = makeFifo();
+    EvdevRemoteDevice& device = deviceOn(fifo);
     device.startListening();
     ASSERT_TRUE(device.isListeningToRemote());
     EXPECT_EQ(device.openPath(), fifo);
@@ -184,15 +201,11 @@ TEST(EvdevRemoteDevice, ReadsRecordsFromAFifoWithHoldsOnTheClock) {
     EXPECT_FALSE(device.isListeningToRemote());
 }
 
-TEST(EvdevRemoteDevice, StoppingDuringAHoldReleasesItAndLeavesNoTimer) {
-    QTemporaryDir folder;
+TEST_F(EvdevRemoteDeviceTest, StoppingDuringAHoldReleasesItAndLeavesNoTimer) {
     const QString file = folder.path() + QStringLiteral("/events");
     // Garbage first: a record of nonsense type and a truncated tail are passed over.
     writeFile(file, record(0x7f, 0xffff, 12345) + key(KEY_LEFT, 1) + QByteArray("abc"));
-    platform::doubles::ManualClock clock;
-    RecordingRemoteDelegate recorder;
-    EvdevRemoteDevice device(
-        &recorder, clock, [] { return 0.5; }, file);
+    EvdevRemoteDevice& device = deviceOn(file);
     device.startListening();
     ASSERT_TRUE(device.isListeningToRemote());
     clock.advance(0.6);
@@ -203,11 +216,9 @@ TEST(EvdevRemoteDevice, StoppingDuringAHoldReleasesItAndLeavesNoTimer) {
     EXPECT_EQ(clock.pendingTimers(), 0);
 }
 
-TEST(EvdevRemoteDevice, WaitsForAReceiverThatIsNotThereYet) {
+TEST_F(EvdevRemoteDeviceTest, WaitsForAReceiverThatIsNotThereYet) {
     Tree tree;
-    platform::doubles::ManualClock clock;
-    RecordingRemoteDelegate recorder;
-    EvdevRemoteDevice device(&recorder, clock, [] { return 0.5; }, {});
+    EvdevRemoteDevice& device = deviceOn({});
     device.startListening();
     EXPECT_FALSE(device.isListeningToRemote());
     EXPECT_TRUE(device.isAwaitingRemote());
@@ -219,14 +230,9 @@ TEST(EvdevRemoteDevice, WaitsForAReceiverThatIsNotThereYet) {
     EXPECT_FALSE(device.isAwaitingRemote());
 }
 
-TEST(EvdevRemoteDevice, AFloodOfEventsIsReadWholeWithoutLosingAny) {
-    QTemporaryDir folder;
-    const QString fifo = folder.path() + QStringLiteral("/remote");
-    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    platform::doubles::ManualClock clock;
-    RecordingRemoteDelegate recorder;
-    EvdevRemoteDevice device(
-        &recorder, clock, [] { return 0.5; }, fifo);
+TEST_F(EvdevRemoteDeviceTest, AFloodOfEventsIsReadWholeWithoutLosingAny) {
+    const QString fifo = makeFifo();
+    EvdevRemoteDevice& device = deviceOn(fifo);
     device.startListening();
     const int writer = ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
     ASSERT_GE(writer, 0);
@@ -250,11 +256,8 @@ TEST(EvdevRemoteDevice, AFloodOfEventsIsReadWholeWithoutLosingAny) {
     ::close(writer);
 }
 
-TEST(EvdevRemoteDevice, ADeviceThatIsNoInputDeviceIsRefusedWithoutHarm) {
-    platform::doubles::ManualClock clock;
-    RecordingRemoteDelegate recorder;
-    EvdevRemoteDevice device(
-        &recorder, clock, [] { return 0.5; }, QStringLiteral("/dev/null"));
+TEST_F(EvdevRemoteDeviceTest, ADeviceThatIsNoInputDeviceIsRefusedWithoutHarm) {
+    EvdevRemoteDevice& device = deviceOn(QStringLiteral("/dev/null"));
     device.startListening();
     EXPECT_FALSE(device.isListeningToRemote());
     EXPECT_TRUE(device.isAwaitingRemote());

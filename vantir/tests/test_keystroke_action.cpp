@@ -1,5 +1,6 @@
 // The keystroke action against a recording poster, a layout table and a desktop in memory.
 
+#include "platform/core/virtual_key_codes.h"
 #include "platform/testing/fake_desktop.h"
 #include "platform/testing/fixed_keyboard_layout.h"
 #include "platform/testing/recording_event_poster.h"
@@ -50,15 +51,15 @@ protected:
 TEST_F(KeystrokeTest, TextIsTypedInsideTheModifiersInsteadOfTheKey) {
     EXPECT_TRUE(
         perform(newKeystroke({{"keyStrokes", str("ab")}, {"shiftDown", true}, {"keyCode", 49}})));
-    EXPECT_EQ(poster.events, (QStringList{down(kShiftKeyCode), down(kA), up(kA), down(kB), up(kB),
-                                          up(kShiftKeyCode)}));
+    EXPECT_EQ(poster.events, (QStringList{down(platform::vk::Shift), down(kA), up(kA), down(kB),
+                                          up(kB), up(platform::vk::Shift)}));
 }
 
 TEST_F(KeystrokeTest, AnEmptyTextPressesTheKey) {
     EXPECT_TRUE(
         perform(newKeystroke({{"keyStrokes", str("")}, {"keyCode", 49}, {"commandDown", true}})));
-    EXPECT_EQ(poster.events,
-              (QStringList{down(kCommandKeyCode), down(49), up(49), up(kCommandKeyCode)}));
+    EXPECT_EQ(poster.events, (QStringList{down(platform::vk::Command), down(49), up(49),
+                                          up(platform::vk::Command)}));
 }
 
 TEST_F(KeystrokeTest, ModifiersGoDownShiftFirstAndComeUpCommandFirst) {
@@ -68,15 +69,16 @@ TEST_F(KeystrokeTest, ModifiersGoDownShiftFirstAndComeUpCommandFirst) {
                                       {"optionDown", true},
                                       {"commandDown", true}})));
     EXPECT_EQ(poster.events,
-              (QStringList{down(kShiftKeyCode), down(kControlKeyCode), down(kOptionKeyCode),
-                           down(kCommandKeyCode), down(kA), up(kA), up(kCommandKeyCode),
-                           up(kOptionKeyCode), up(kControlKeyCode), up(kShiftKeyCode)}));
+              (QStringList{down(platform::vk::Shift), down(platform::vk::Control),
+                           down(platform::vk::Option), down(platform::vk::Command), down(kA),
+                           up(kA), up(platform::vk::Command), up(platform::vk::Option),
+                           up(platform::vk::Control), up(platform::vk::Shift)}));
 }
 
 TEST_F(KeystrokeTest, TheDelayComesBeforeTheFirstKey) {
     EXPECT_TRUE(perform(newKeystroke({{"keyCode", kA}, {"delayTime", 250}, {"shiftDown", true}})));
-    EXPECT_EQ(poster.events, (QStringList{str("pause 0.25"), down(kShiftKeyCode), down(kA), up(kA),
-                                          up(kShiftKeyCode)}));
+    EXPECT_EQ(poster.events, (QStringList{str("pause 0.25"), down(platform::vk::Shift), down(kA),
+                                          up(kA), up(platform::vk::Shift)}));
 }
 
 TEST_F(KeystrokeTest, FlashModeWaitsAfterEachKey) {
@@ -134,7 +136,7 @@ TEST_F(KeystrokeTest, NoTargetAndTheProgramItselfAreNeverLaunched) {
 
 TEST_F(KeystrokeTest, AKeyCodeWithoutAKeyFailsButReleasesTheModifiers) {
     EXPECT_FALSE(perform(newKeystroke({{"keyCode", 0x34}, {"optionDown", true}})));
-    EXPECT_EQ(poster.events, (QStringList{down(kOptionKeyCode), up(kOptionKeyCode)}));
+    EXPECT_EQ(poster.events, (QStringList{down(platform::vk::Option), up(platform::vk::Option)}));
     EXPECT_TRUE(logged(str("VNTAKeystroke: key code 52 has no key on this system")));
 }
 

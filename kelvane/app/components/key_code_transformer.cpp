@@ -1,6 +1,7 @@
 #include "kelvane/app/components/key_code_transformer.h"
 
 #include "platform/core/hot_keys.h"
+#include "platform/core/virtual_key_codes.h"
 
 #include <array>
 
@@ -47,8 +48,6 @@ constexpr std::array kFixedNames{
 
 constexpr std::array kKeypadCodes{65, 67, 69, 75, 78, 81, 82, 83, 84, 85, 86, 87, 88, 89, 91, 92};
 
-constexpr int kSpace = 49;
-
 } // namespace
 
 quint32 KVCarbonToCocoaFlags(quint32 carbonFlags) {
@@ -85,7 +84,7 @@ QString KVKeyCodeTransformer::stringForKeyCode(int keyCode) const {
     for (const FixedName& fixed : kFixedNames)
         if (fixed.keyCode == keyCode)
             return QString::fromUtf16(fixed.name);
-    if (keyCode == kSpace)
+    if (keyCode == platform::vk::Space)
         return text("Space");
     const QString character = m_characters ? m_characters(keyCode).toUpper() : QString();
     if (character.isEmpty())

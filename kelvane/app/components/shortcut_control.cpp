@@ -12,14 +12,12 @@
 namespace kelvane::components {
 namespace {
 
-constexpr int kEscape = 53;
-constexpr int kDelete = 51;
-constexpr int kForwardDelete = 117;
 constexpr quint32 kCountedFlags = cocoa_flags::Command | cocoa_flags::Option |
                                   cocoa_flags::Control | cocoa_flags::Shift | cocoa_flags::Function;
 
 bool isCancelKey(int keyCode) {
-    return keyCode == kEscape || keyCode == kDelete || keyCode == kForwardDelete;
+    return keyCode == platform::vk::Escape || keyCode == platform::vk::Delete ||
+           keyCode == platform::vk::ForwardDelete;
 }
 
 } // namespace

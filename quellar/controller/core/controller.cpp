@@ -22,6 +22,15 @@ QString no() {
     return QStringLiteral("No");
 }
 
+// The installed launch-daemon file's dictionary, or null when it cannot be read.
+platform::DictionaryRef readLaunchDaemonFile(const InstalledSystem& system) {
+    QFile installed(system.pathOf(kLaunchDaemonPath));
+    if (!installed.open(QIODevice::ReadOnly))
+        return nullptr;
+    const auto parsed = platform::readPropertyList(installed.read(kMaxConfigBytes));
+    return parsed ? parsed->toDictionary() : nullptr;
+}
+
 } // namespace
 
 Controller::Controller(ControllerServices services, ControllerView& view)
@@ -370,13 +379,9 @@ bool Controller::SaveSwitchPlist() {
     const InstalledSystem& system = m_services.system;
     if (!system.launchDaemonInstalled())
         return false;
-    QFile installed(system.pathOf(kLaunchDaemonPath));
-    const auto parsed = installed.open(QIODevice::ReadOnly)
-                            ? platform::readPropertyList(installed.read(kMaxConfigBytes))
-                            : platform::Expected<platform::Value>(platform::Error{});
+    const platform::DictionaryRef installed = readLaunchDaemonFile(system);
     platform::Dictionary file{{QStringLiteral("Label"), QString::fromUtf8(kLaunchDaemonLabel)}};
-    if (parsed && parsed->toDictionary() &&
-        parsed->toDictionary()->count(QStringLiteral("Disabled")))
+    if (installed && installed->count(QStringLiteral("Disabled")))
         file[QStringLiteral("Disabled")] = true;
     platform::Array arguments;
     for (const QString& argument :
@@ -396,14 +401,10 @@ bool Controller::LoadSwitcherPlist() {
     const InstalledSystem& system = m_services.system;
     if (!system.launchDaemonInstalled())
         return false;
-    QFile installed(system.pathOf(kLaunchDaemonPath));
-    const auto parsed = installed.open(QIODevice::ReadOnly)
-                            ? platform::readPropertyList(installed.read(kMaxConfigBytes))
-                            : platform::Expected<platform::Value>(platform::Error{});
-    const platform::DictionaryRef file = parsed ? parsed->toDictionary() : nullptr;
+    const platform::DictionaryRef file = readLaunchDaemonFile(system);
     if (!file)
-        platform::log(
-            QStringLiteral("cannot read the launch-daemon file %1").arg(installed.fileName()));
+        platform::log(QStringLiteral("cannot read the launch-daemon file %1")
+                          .arg(system.pathOf(kLaunchDaemonPath)));
     const bool disabled = !file || file->count(QStringLiteral("Disabled")) != 0;
     m_switcherOn = m_driverOn && !disabled;
     QStringList arguments;
