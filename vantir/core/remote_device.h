@@ -72,7 +72,9 @@ public:
     virtual void setDelegate(RemoteDeviceDelegate* delegate) { m_delegate = delegate; }
 
     virtual bool isRemoteAvailable() const { return false; }
-    virtual void setListeningToRemote(bool) {}
+    virtual void setListeningToRemote(bool listening) {
+        listening ? startListening() : stopListening();
+    }
     virtual bool isListeningToRemote() const { return false; }
     virtual void startListening() {}
     virtual void stopListening() {}
@@ -145,9 +147,6 @@ public:
 
     bool isRemoteAvailable() const override { return m_source->deviceExists(); }
     bool isListeningToRemote() const override { return m_open; }
-    void setListeningToRemote(bool listening) override {
-        listening ? startListening() : stopListening();
-    }
     void startListening() override;
     void stopListening() override;
     bool isOpenInExclusiveMode() const override { return m_openInExclusiveMode; }

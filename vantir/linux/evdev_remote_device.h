@@ -40,9 +40,6 @@ public:
     bool isRemoteAvailable() const override;
     /// True while the receiver is open.
     bool isListeningToRemote() const override { return m_fd >= 0; }
-    void setListeningToRemote(bool listening) override {
-        listening ? startListening() : stopListening();
-    }
     void startListening() override;
     void stopListening() override;
     bool isOpenInExclusiveMode() const override { return m_openInExclusiveMode; }
